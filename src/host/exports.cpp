@@ -1,0 +1,1 @@
+// The exported functions; filled in with the library object.
