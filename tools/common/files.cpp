@@ -33,7 +33,7 @@ bool WriteFileAtomically(const std::string& utf8_path, std::string_view bytes) {
         RemoveFile(temp);
         return false;
     }
-    if (!ReplaceFile(temp, utf8_path)) {
+    if (!RenameReplacing(temp, utf8_path)) {
         RemoveFile(temp);
         return false;
     }

@@ -68,6 +68,6 @@ bool FileExists(const std::string& utf8_path);
 // True also when there was nothing to remove.
 bool RemoveFile(const std::string& utf8_path);
 // Renames from over to, replacing to in one step where the system allows.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameReplacing(const std::string& from, const std::string& to);
 
 }  // namespace krv::tools

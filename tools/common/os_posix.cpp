@@ -221,7 +221,7 @@ bool RemoveFile(const std::string& utf8_path) {
     return ::unlink(utf8_path.c_str()) == 0 || errno == ENOENT;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameReplacing(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
