@@ -13,7 +13,7 @@ namespace krv {
 
 class TdtTools {
 public:
-    enum Format { kDate = 1, kTime = 5, kDateTime = 7, kStorage = 13 };
+    enum DateFormat { kDate = 1, kTime = 5, kDateTime = 7, kStorage = 13 };
 
     TdtTools() = default;
     explicit TdtTools(double value) : value_(value) {}
