@@ -34,6 +34,15 @@ std::string Fit(const std::string& s, size_t width) {
     return std::string(width - s.size(), '0') + s;
 }
 
+bool IsFixedCodeTemplate(const std::string& wzorzec) {
+    for (size_t i = 0; i < wzorzec.size(); ++i) {
+        char c = wzorzec[i];
+        bool prefixDigit = i < 2 && c >= '0' && c <= '9';
+        if (!prefixDigit && c != 'x' && c != 'S' && c != 'G' && c != 'K') return false;
+    }
+    return true;
+}
+
 std::string NotInitialised(const TMLgExtTools* lg, const char* key) {
     return Tr(lg, kSection, key, "TKodWazony: formaty ważone nie zainicjowane!");
 }
@@ -112,7 +121,10 @@ std::string TKodWazony::Poskladaj(const std::string& wzorzec, const TMLgExtTools
         throw Exception(Tr(lg, kSection, "TKodWazoPoskladaExceptio_00001",
                            "TKodWazony: brak cześci stałej \"S\" w formacie"));
     size_t sCount = RunLength(wzorzec, 'S');
-    if (wzorzec.find('?') == std::string::npos)
+    // A code without a variable part (a fixed code: prefix, goods number and
+    // check digits only, like "xxSSSSSSSSSSK") is composed as it is; a
+    // template that fills the variable place with anything else lacks it.
+    if (wzorzec.find('?') == std::string::npos && !IsFixedCodeTemplate(wzorzec))
         throw Exception(Tr(lg, kSection, "TKodWazoPoskladaExceptio_00002",
                            "TKodWazony: brak cześci zmiennej \"?\" w formacie"));
     size_t qCount = RunLength(wzorzec, '?');
