@@ -24,9 +24,11 @@ if(TARVISCO_HAVE_FLTK)
   set_source_files_properties(${_vat_fltk} TARGET_DIRECTORY tarvisco_core
                               PROPERTIES COMPILE_OPTIONS "${_fltk_cxxflags}")
   target_link_libraries(tarvisco_core PUBLIC ${_fltk_ldflags})
+  set_property(GLOBAL PROPERTY TARVISCO_VAT_WINDOW fltk)
   message(STATUS "VAT dialog: FLTK (${FLTK_CONFIG_EXECUTABLE})")
 else()
   list(REMOVE_ITEM _core_sources ${_vat_fltk})
+  set_property(GLOBAL PROPERTY TARVISCO_VAT_WINDOW stub)
   message(STATUS "VAT dialog: no window toolkit (FLTK missing or TARVISCO_GUI=OFF), "
                  "the dialog always answers cancel")
 endif()
