@@ -1,0 +1,228 @@
+#include "fakes/fake_host.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/cp1250.h"
+#include "support/strutil.h"
+
+namespace krv::test {
+
+namespace {
+FakeHost* g_translator = nullptr;
+
+FakeHost& Host(void* cookie) { return *static_cast<FakeHost*>(cookie); }
+
+// Writes a text for the library into a buffer of n (n + 1 bytes).
+void Answer(const FakeHost& h, char* buf, size_t n, const std::string& text) {
+    if (h.overfill) {
+        std::memset(buf, h.overfill, n + 1);  // no terminator anywhere
+        std::memcpy(buf, text.data(), std::min(text.size(), n + 1));
+        return;
+    }
+    CopyToBuffer(buf, n, text);
+}
+
+std::string Key(const std::string& name) { return UpperCase(Trim(name)); }
+}  // namespace
+
+struct Callbacks {
+    static int32_t KRV_CALL Interrupt(void* c, void*) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({5, {}, {}});
+        int n = h.interruptCalls_++;
+        return h.interruptAfter >= 0 && n >= h.interruptAfter ? 1 : 0;
+    }
+    static int32_t KRV_CALL Param(void* c, void*, const char* name, char* value) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({6, {name}, {}});
+        std::string v;
+        for (auto* m : {&h.stored, &h.params})
+            for (auto& [k, val] : *m)
+                if (v.empty() && Key(k) == Key(name)) v = val;
+        Answer(h, value, 300, v);
+        return 1;
+    }
+    static int32_t KRV_CALL DeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, char* t2,
+                                       char* dir) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({11, {}, {}});
+        *a = h.first;
+        *b = h.second;
+        Answer(h, t1, 300, h.text1);
+        Answer(h, t2, 300, h.text2);
+        Answer(h, dir, 260, h.exchangeDir);
+        return 1;
+    }
+    static int32_t KRV_CALL Add(void* c, void*, int32_t kind, const char* text) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({12, {text}, {kind}});
+        h.messages.push_back({12, kind, text});
+        return 1;
+    }
+    static int32_t KRV_CALL Change(void* c, void*, int32_t kind, const char* text) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({13, {text}, {kind}});
+        h.messages.push_back({13, kind, text});
+        return 1;
+    }
+    static int32_t KRV_CALL Formats(void* c, void*, int32_t i, char* out) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({14, {}, {i}});
+        if (i < 0 || static_cast<size_t>(i) >= h.weightedFormats.size()) return 0;
+        Answer(h, out, 300, h.weightedFormats[static_cast<size_t>(i)]);
+        return 1;
+    }
+    static int32_t Rate(FakeHost& h, int32_t code, const std::vector<int32_t>& rates, int32_t i,
+                        int32_t* out) {
+        h.calls.push_back({code, {}, {i}});
+        if (i < 0 || static_cast<size_t>(i) >= rates.size()) return 0;
+        *out = rates[static_cast<size_t>(i)];
+        return 1;
+    }
+    static int32_t KRV_CALL Vat(void* c, void*, int32_t i, int32_t* out) {
+        return Rate(Host(c), 15, Host(c).vatRates, i, out);
+    }
+    static int32_t KRV_CALL VatPrec(void* c, void*, int32_t i, int32_t* out) {
+        return Rate(Host(c), 32, Host(c).vatRatesPrec, i, out);
+    }
+    static int32_t Store(void* c, int32_t code) {
+        Host(c).calls.push_back({code, {}, {}});
+        return Host(c).storeAnswer;
+    }
+    static int32_t KRV_CALL Store16(void* c, void*) { return Store(c, 16); }
+    static int32_t KRV_CALL Store17(void* c, void*) { return Store(c, 17); }
+    static int32_t KRV_CALL Store18(void* c, void*) { return Store(c, 18); }
+    static int32_t KRV_CALL Goods(void* c, void*, char* rec, const char* key) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({19, {key}, {}});
+        auto it = h.goods.find(key);
+        Answer(h, rec, 2048, it == h.goods.end() ? "" : it->second);
+        return it != h.goods.end();
+    }
+    static int32_t KRV_CALL Refresh(void* c, void*) { return Store(c, 20); }
+    static int32_t KRV_CALL ChangeParam(void* c, void*, const char* name, const char* value) {
+        FakeHost& h = Host(c);
+        h.calls.push_back({21, {name, value}, {}});
+        if (h.refuseStore) return 0;
+        h.stored[name] = value;
+        return 1;
+    }
+    static int32_t KRV_CALL Take(void* c, void*, const char* r) {
+        Host(c).calls.push_back({22, {r}, {}});
+        return Host(c).resourceAnswer;
+    }
+    static int32_t KRV_CALL Release(void* c, void*, const char* r) {
+        Host(c).calls.push_back({23, {r}, {}});
+        return 1;
+    }
+    static int32_t KRV_CALL Alarm(void* c, void*) { return Store(c, 24); }
+    static int32_t KRV_CALL Suspend(void* c, void*, const char* t, int32_t v) {
+        Host(c).calls.push_back({25, {t}, {v}});
+        return v;
+    }
+    static int32_t KRV_CALL Counters(void* c, void*, int32_t* v, int32_t n) {
+        Host(c).calls.push_back({28, {}, {n, n > 0 && v ? v[0] : 0}});
+        return 1;
+    }
+    static int32_t KRV_CALL CountersTime(void* c, void*, int32_t* v, int32_t n, const char* t) {
+        Host(c).calls.push_back({31, {t}, {n, n > 0 && v ? v[0] : 0}});
+        return 1;
+    }
+    static int32_t KRV_CALL AddGoods(void* c, void*, const char* t1, int32_t i1, const char* t2,
+                                     int32_t i2, const char* t3, const char* t4, int32_t i3,
+                                     double, double, double, double, int32_t i4, int32_t i5,
+                                     const char* t5) {
+        Host(c).calls.push_back({33, {t1, t2, t3, t4, t5}, {i1, i2, i3, i4, i5}});
+        return i1;
+    }
+    static int32_t KRV_CALL Translate(char* out, int32_t size, const char* section,
+                                      const char* key) {
+        if (!g_translator) return 0;
+        FakeHost& h = *g_translator;
+        h.calls.push_back({34, {section, key}, {size}});
+        auto it = h.translations.find(std::string(section) + "/" + key);
+        if (it == h.translations.end()) return 0;
+        Answer(h, out, static_cast<size_t>(size), it->second);
+        return 1;
+    }
+};
+
+FakeHost::FakeHost() = default;
+
+FakeHost::~FakeHost() {
+    if (g_translator == this) g_translator = nullptr;
+}
+
+void* FakeHost::Function(int32_t code) {
+    switch (code) {
+        case 5: return reinterpret_cast<void*>(&Callbacks::Interrupt);
+        case 6: return reinterpret_cast<void*>(&Callbacks::Param);
+        case 11: return reinterpret_cast<void*>(&Callbacks::DeviceData);
+        case 12: return reinterpret_cast<void*>(&Callbacks::Add);
+        case 13: return reinterpret_cast<void*>(&Callbacks::Change);
+        case 14: return reinterpret_cast<void*>(&Callbacks::Formats);
+        case 15: return reinterpret_cast<void*>(&Callbacks::Vat);
+        case 32: return reinterpret_cast<void*>(&Callbacks::VatPrec);
+        case 16: return reinterpret_cast<void*>(&Callbacks::Store16);
+        case 17: return reinterpret_cast<void*>(&Callbacks::Store17);
+        case 18: return reinterpret_cast<void*>(&Callbacks::Store18);
+        case 19: return reinterpret_cast<void*>(&Callbacks::Goods);
+        case 20: return reinterpret_cast<void*>(&Callbacks::Refresh);
+        case 21: return reinterpret_cast<void*>(&Callbacks::ChangeParam);
+        case 22: return reinterpret_cast<void*>(&Callbacks::Take);
+        case 23: return reinterpret_cast<void*>(&Callbacks::Release);
+        case 24: return reinterpret_cast<void*>(&Callbacks::Alarm);
+        case 25: return reinterpret_cast<void*>(&Callbacks::Suspend);
+        case 28: return reinterpret_cast<void*>(&Callbacks::Counters);
+        case 31: return reinterpret_cast<void*>(&Callbacks::CountersTime);
+        case 33: return reinterpret_cast<void*>(&Callbacks::AddGoods);
+        case 34: return reinterpret_cast<void*>(&Callbacks::Translate);
+        default: return nullptr;
+    }
+}
+
+void FakeHost::Register(void* lib, int32_t code) {
+    if (code == 34) g_translator = this;
+    KRVDLLRejestrujCallback(lib, Function(code), code);
+}
+
+void FakeHost::RegisterAll(void* lib, const std::set<int32_t>& except) {
+    // Code 32 is registered only when the test gave hundredths of its own.
+    for (int32_t code : {5, 6, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 28, 31,
+                         33, 34}) {
+        if (!except.count(code)) Register(lib, code);
+    }
+    if (!vatRatesPrec.empty() && !except.count(32)) Register(lib, 32);
+}
+
+int FakeHost::CountCalls(int32_t code) const {
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.code == code; }));
+}
+
+std::vector<std::string> FakeHost::Window() const {
+    std::vector<std::string> lines;
+    for (const Message& m : messages) {
+        std::string t = Cp1250ToUtf8(m.text);
+        if (m.code == 13 && !lines.empty())
+            lines.back() = t;
+        else
+            lines.push_back(t);
+    }
+    return lines;
+}
+
+std::vector<std::string> FakeHost::MessagesUtf8() const {
+    std::vector<std::string> out;
+    for (const Message& m : messages) out.push_back(Cp1250ToUtf8(m.text));
+    return out;
+}
+
+std::string FakeHost::StoredValue(const std::string& name) const {
+    for (auto& [k, v] : stored)
+        if (Key(k) == Key(name)) return v;
+    return {};
+}
+
+}  // namespace krv::test
