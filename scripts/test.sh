@@ -68,17 +68,22 @@ count_plain_line() {
     stage_detail="$p passed, $f failed"
 }
 
-# Adds the counts of ctest's closing line "...% tests passed, N tests failed out of M".
+# Adds the counts of ctest's closing line "...% tests passed, N tests failed
+# out of M"; ctest counts skipped tests (listed as "(Skipped)") as passed.
 count_ctest_line() {
-    local line failed all
+    local line failed all skipped
     line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
     [[ -n "$line" ]] || return 1
     failed=$(sed -E 's/.*tests passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
     all=$(sed -E 's/.*failed out of ([0-9]+).*/\1/' <<<"$line")
-    total_passed=$((total_passed + all - failed))
+    skipped=$(grep -cE '^[[:space:]]+[0-9]+ - .*\((Skipped|Disabled)\)$' "$1")
+    total_passed=$((total_passed + all - failed - skipped))
     total_failed=$((total_failed + failed))
+    total_skipped=$((total_skipped + skipped))
     stage_counted=1
-    stage_detail="$((all - failed)) passed, $failed failed"
+    stage_detail="$((all - failed - skipped)) passed, $failed failed"
+    ((skipped)) && stage_detail+=", $skipped skipped"
+    return 0
 }
 
 do_setup() { bash "$ROOT/scripts/setup.sh"; }
