@@ -94,7 +94,7 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
         } catch (const EFileError& e) {
             // Never an empty buffer that exports nothing: the host must learn
             // that its goods file was not there or could not be read.
-            if (!platform::FileExists(path))
+            if (!platform::FileExists(path) && !platform::DirectoryExists(path))
                 throw EFileError(Tr(lg_, kSection, "ufReadFromFileMissing",
                                     "Brak pliku z listą towarów: ") +
                                  path);
