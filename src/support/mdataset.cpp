@@ -125,8 +125,8 @@ size_t TMField::Row() const {
 
 void TMField::CheckRow(size_t row) const {
     if (row >= owner_->count_)
-        throw Exception(Format("Field '%s': row %zu does not exist (%zu rows)", name_.c_str(), row,
-                               owner_->count_));
+        throw Exception("Field '" + name_ + "': row " + std::to_string(row) +
+                        " does not exist (" + std::to_string(owner_->count_) + " rows)");
 }
 
 std::string_view TMField::StringViewAt(size_t row) const {
