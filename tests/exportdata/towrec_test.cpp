@@ -198,7 +198,7 @@ TEST(KSTowRecTest, ClearCenaAktAndReuse) {
     EXPECT_EQ(r.fd_nr_src_buf, 3);
     // The same record read again from a short line loses every old value.
     TLJWords w;
-    w.Delimiter = ";";
+    w.Delimiter = std::string(";");
     w.Init(Line());
     r.FromLine(w, nullptr);
     EXPECT_EQ(r.PKWiU, "");
