@@ -1,9 +1,9 @@
 #include "exportdata/kontrrec.h"
 
 #include "exportdata/ljwords.h"
-#include "exportdata/support_pending.h"
 #include "support/exception.h"
 #include "support/strutil.h"
+#include "support/tdttools.h"
 
 namespace krv {
 
@@ -46,7 +46,10 @@ void KSKontrRec::FromLine(std::string_view line, const TMLgExtTools* lg) {
     Telefon = w[7];
     NIP = w[8];
     KodKarty = w[9];
-    TermWaznKarty = pending::DateFromString(w[10], 13);
+    // An expiry the date format cannot read leaves the date 0 (no date).
+    TdtTools expiry;
+    expiry.FromString(w[10], TdtTools::kStorage);
+    TermWaznKarty = expiry.Value();
     KartaAktywna = Bool(w[11].empty() ? '\0' : w[11][0], lg);
     RabatOdbiorcy = AtoF(w[12]);
     PoziomRabatu = StrToInt(w[13]);

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "exportdata/ljwords.h"
-#include "exportdata/support_pending.h"
 #include "support/exception.h"
 #include "support/strutil.h"
+#include "support/txftools.h"
 
 namespace krv {
 
@@ -140,10 +140,10 @@ void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
     else if (poziom_cen == 3) cena = cena_noc;
     if (ile_w_kodzie != 1000) {
         double factor = ile_w_kodzie / 1000.0;
-        cena = pending::RoundTo(cena * factor, 0);
-        cena_hurt = pending::RoundTo(cena_hurt * factor, 0);
-        cena_noc = pending::RoundTo(cena_noc * factor, 0);
-        cena_dod = pending::RoundTo(cena_dod * factor, 0);
+        cena = TxfTools::Round(cena * factor, 0);
+        cena_hurt = TxfTools::Round(cena_hurt * factor, 0);
+        cena_noc = TxfTools::Round(cena_noc * factor, 0);
+        cena_dod = TxfTools::Round(cena_dod * factor, 0);
     }
 
     if (!w.EndReached) {

@@ -7,6 +7,7 @@
 
 #include "support/exception.h"
 #include "support/strutil.h"
+#include "support/tdttools.h"
 
 namespace krv {
 
@@ -25,6 +26,13 @@ double ParseNumber(std::string_view text) {
     if (t.empty() || result.ec != std::errc() || result.ptr != t.data() + t.size())
         throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
     return value;
+}
+
+double ParseDateTime(std::string_view text) {
+    TdtTools value;
+    if (!value.FromString(Trim(text), TdtTools::kStorage))
+        throw EConvertError("'" + std::string(text) + "' is not a valid date and time");
+    return value.Value();
 }
 
 int32_t ToInteger(double value) {
@@ -71,8 +79,8 @@ std::string TMField::GetAsStringAt(size_t row) const {
     switch (type_) {
         case TMFieldType::ftString: return std::string(StringViewAt(row));
         case TMFieldType::ftInteger: return IntToStr(ints_[row]);
-        case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: return NumberText(numbers_[row]);
+        case TMFieldType::ftFloat: return NumberText(numbers_[row]);
+        case TMFieldType::ftDateTime: return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
     }
     return {};
 }
@@ -104,8 +112,8 @@ void TMField::SetAsStringAt(size_t row, std::string_view value) {
     switch (type_) {
         case TMFieldType::ftString: StoreString(row, value); break;
         case TMFieldType::ftInteger: ints_[row] = StrToInt(Trim(value)); break;
-        case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: numbers_[row] = ParseNumber(value); break;
+        case TMFieldType::ftFloat: numbers_[row] = ParseNumber(value); break;
+        case TMFieldType::ftDateTime: numbers_[row] = ParseDateTime(value); break;
     }
 }
 
