@@ -24,7 +24,7 @@ std::string Goods(int plu, const std::string& kod, const std::string& nazwa, dou
            ";F;F;F;0;;0;" + status + ";;;;;0\r\n";
 }
 
-class Export : public ScaleTest {
+class ExportRun : public ScaleTest {
 protected:
     void WriteGoods(const std::string& lines) { WriteFile(File("kasa.exp"), lines); }
     void ThreeGoods() {
@@ -37,7 +37,9 @@ protected:
         EXPECT_FALSE(Exists("wynik.exp"));
         EXPECT_EQ(StoreCalls(), 0);
         EXPECT_NE(ReadFile(File("ARCH2.EXP")).find("PLU;1;0;101;Schab"), std::string::npos);
-        if (Exists("fake.pid")) EXPECT_FALSE(ProcessAlive(FakePid()));
+        if (Exists("fake.pid")) {
+            EXPECT_FALSE(ProcessAlive(FakePid()));
+        }
     }
     // A following export with a working program succeeds.
     void ExpectNextSucceeds() {
@@ -51,7 +53,7 @@ protected:
     }
 };
 
-TEST_F(Export, FileOnly) {
+TEST_F(ExportRun, FileOnly) {
     Param("DigiSM_Zlacze", "0");
     ThreeGoods();
     EXPECT_EQ(Export(), 0);
@@ -70,7 +72,7 @@ TEST_F(Export, FileOnly) {
     EXPECT_TRUE(Said(" - do wysłania:\x01" "3"));
 }
 
-TEST_F(Export, NoRecordToSendSucceedsWithoutTheProgram) {
+TEST_F(ExportRun, NoRecordToSendSucceedsWithoutTheProgram) {
     WriteFile(File("digism.exp"), "old");
     WriteGoods(Goods(1, "100001", "Poza zakresem", 100));
     Export();
@@ -81,7 +83,7 @@ TEST_F(Export, NoRecordToSendSucceedsWithoutTheProgram) {
     EXPECT_EQ(StoreCalls(), 1);
 }
 
-TEST_F(Export, SuccessfulRun) {
+TEST_F(ExportRun, SuccessfulRun) {
     ThreeGoods();
     // Left by an earlier run: must be gone before the program starts.
     WriteFile(File("semafor.imp"), "");
@@ -110,7 +112,7 @@ TEST_F(Export, SuccessfulRun) {
     EXPECT_EQ(Cp1250ToUtf8(window.back()), "Weryfikacja transmisji\x01OK");
 }
 
-TEST_F(Export, HiddenProgramAndStaleFiles) {
+TEST_F(ExportRun, HiddenProgramAndStaleFiles) {
     ThreeGoods();
     Param("DigiSM_HideDrv", "1");
     WriteFile(File("digism.err"), "");  // an old, clean error file
@@ -122,7 +124,7 @@ TEST_F(Export, HiddenProgramAndStaleFiles) {
     ExpectCleanFailure();
 }
 
-TEST_F(Export, ProgramMissing) {
+TEST_F(ExportRun, ProgramMissing) {
     ThreeGoods();
     Export();
     EXPECT_TRUE(Said("Brak programu SM_eth.exe w katalogu " + dir_.string())) << AllMessages();
@@ -132,7 +134,7 @@ TEST_F(Export, ProgramMissing) {
     ExpectNextSucceeds();
 }
 
-TEST_F(Export, ProgramThatCannotStart) {
+TEST_F(ExportRun, ProgramThatCannotStart) {
     ThreeGoods();
     WriteFile(File("SM_eth.exe"), "not a program");
     Export();
@@ -140,7 +142,7 @@ TEST_F(Export, ProgramThatCannotStart) {
     ExpectCleanFailure();
 }
 
-TEST_F(Export, CrashFailsFastWithTheExitStatus) {
+TEST_F(ExportRun, CrashFailsFastWithTheExitStatus) {
     ThreeGoods();
     InstallFake("crash");
     auto start = Clock::now();
@@ -152,7 +154,7 @@ TEST_F(Export, CrashFailsFastWithTheExitStatus) {
     ExpectNextSucceeds();
 }
 
-TEST_F(Export, HangEndsInTimeOutAndTheProgramIsEnded) {
+TEST_F(ExportRun, HangEndsInTimeOutAndTheProgramIsEnded) {
     ThreeGoods();
     Param("DigiSM_Timeout", "2");
     InstallFake("hang");
@@ -168,7 +170,7 @@ TEST_F(Export, HangEndsInTimeOutAndTheProgramIsEnded) {
     ExpectNextSucceeds();
 }
 
-TEST_F(Export, AbortEndsTheProgram) {
+TEST_F(ExportRun, AbortEndsTheProgram) {
     ThreeGoods();
     InstallFake("hang");
     lib.host.interruptAfter = 1;  // the first question goes on, the second aborts
@@ -180,7 +182,7 @@ TEST_F(Export, AbortEndsTheProgram) {
     ExpectNextSucceeds();
 }
 
-TEST_F(Export, ErrorLinesBecomeTwoMessagesEach) {
+TEST_F(ExportRun, ErrorLinesBecomeTwoMessagesEach) {
     ThreeGoods();
     InstallFake(std::string("errors:0\t127.0.0.1\t1\t101\tE7\tZ\xB3" "a cena\r\n"
                             "x\t127.0.0.2\t2\r\n"));
@@ -200,7 +202,7 @@ TEST_F(Export, ErrorLinesBecomeTwoMessagesEach) {
     ExpectNextSucceeds();
 }
 
-TEST_F(Export, SemaphoreIsNoticedWithoutWaitingASecond) {
+TEST_F(ExportRun, SemaphoreIsNoticedWithoutWaitingASecond) {
     ThreeGoods();
     InstallFake("slow:300");
     auto start = Clock::now();
@@ -210,7 +212,7 @@ TEST_F(Export, SemaphoreIsNoticedWithoutWaitingASecond) {
     EXPECT_LT(MsSince(start), 950);
 }
 
-TEST_F(Export, SettingsOutsideTheirFieldStopBeforeAnyFile) {
+TEST_F(ExportRun, SettingsOutsideTheirFieldStopBeforeAnyFile) {
     ThreeGoods();
     const std::pair<const char*, const char*> bad[] = {
         {"DigiSM_RozmiarCzcionki", "10"}, {"DigiSM_RozmiarCzcionkiOpis", "-1"},
@@ -232,7 +234,7 @@ TEST_F(Export, SettingsOutsideTheirFieldStopBeforeAnyFile) {
     }
 }
 
-TEST_F(Export, BarcodeFormatThatCannotBeComposed) {
+TEST_F(ExportRun, BarcodeFormatThatCannotBeComposed) {
     ThreeGoods();
     Param("DigiSM_Zlacze", "0");
     Param("DigiSM_FormatKodu", "1");  // format 2, not allowed
@@ -247,7 +249,7 @@ TEST_F(Export, BarcodeFormatThatCannotBeComposed) {
     EXPECT_TRUE(Errors().empty()) << AllMessages();
 }
 
-TEST_F(Export, GoodsWhoseValuesDoNotFitAreLeftOut) {
+TEST_F(ExportRun, GoodsWhoseValuesDoNotFitAreLeftOut) {
     Param("DigiSM_Zlacze", "0");
     WriteGoods(Goods(1, "101", "Dobry", 100) + Goods(123456789, "102", "Za duży numer", 100) +
                Goods(3, "103", "Ujemna", -5) + Goods(4, "104", "Za droga", 123456789) +
@@ -266,7 +268,7 @@ TEST_F(Export, GoodsWhoseValuesDoNotFitAreLeftOut) {
     EXPECT_EQ(ReadFile(File("wynik.exp")), "PLU;1;0;101;DOD\r\nPLU;5;0;105;DOD\r\n");
 }
 
-TEST_F(Export, OtherOperations) {
+TEST_F(ExportRun, OtherOperations) {
     ThreeGoods();
     char buf[301] = "";
     void* session = nullptr;
