@@ -107,7 +107,7 @@ TEST_F(ExportRun, SuccessfulRun) {
     EXPECT_EQ(StoreCalls(), 1);
     EXPECT_FALSE(ProcessAlive(FakePid()));
     std::string window;
-    for (const std::string& l : lib.host.Window()) window += Cp1250ToUtf8(l) + "\n";
+    for (const std::string& l : lib.host.Window()) window += l + "\n";
     EXPECT_NE(window.find("Trwa eksport towarów na wagę. Czekaj...\x01OK\n"
                           "Weryfikacja transmisji\x01OK\n"),
               std::string::npos)
@@ -198,7 +198,7 @@ TEST_F(ExportRun, ErrorLinesBecomeTwoMessagesEach) {
     EXPECT_TRUE(Said("Sterownik zakończył działanie z błędami"));
     // Every error line is still in the host's window afterwards.
     std::string window;
-    for (const std::string& l : lib.host.Window()) window += Cp1250ToUtf8(l) + "\n";
+    for (const std::string& l : lib.host.Window()) window += l + "\n";
     EXPECT_NE(window.find("IP: 127.0.0.2, Nr linii: 2"), std::string::npos) << window;
     ExpectCleanFailure();
     ExpectNextSucceeds();
