@@ -255,7 +255,9 @@ TEST(DigiTemplate, EveryFormatNumber) {
     for (int f = -1; f <= 23; ++f) {
         auto it = composable.find(f);
         EXPECT_EQ(DigiTemplate(f), it == composable.end() ? "" : it->second) << f;
-        if (it != composable.end()) EXPECT_EQ(DigiTemplate(f).size(), 13u);
+        if (it != composable.end()) {
+            EXPECT_EQ(DigiTemplate(f).size(), 13u);
+        }
     }
 }
 
