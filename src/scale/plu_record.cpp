@@ -1,7 +1,6 @@
 #include "scale/plu_record.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace krv {
 
@@ -103,13 +102,14 @@ int32_t DniTerminu(const KSTowRec& rec) {
 }
 
 std::string PoleCeny(const KSTowRec& rec, int32_t poziomCen) {
-    double price = rec.CenaAkt(poziomCen);
+    const double price = rec.CenaAkt(poziomCen);
     if (!std::isfinite(price) || price < 0) return {};
-    if (price == 0) price = 0;  // no "-0"
-    char text[64];
-    int n = std::snprintf(text, sizeof text, "%08.0f", price);
-    if (n != 8) return {};
-    return std::string(text, 8);
+    // Half away from zero, the same on every platform's printf.
+    const double whole = std::round(price);
+    if (whole > 99999999.0) return {};
+    std::string text;
+    Zero(text, static_cast<uint32_t>(whole), 8);
+    return text;
 }
 
 void DopiszRekordPlu(std::string& out, const KSTowRec& rec, int32_t operation,

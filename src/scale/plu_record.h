@@ -48,8 +48,8 @@ PluLines BudujLinieOpisu(const KSTowRec& rec, const PluLayout& layout);
 // Shelf-life days as the record carries them: TerminW limited to 0..999.
 int32_t DniTerminu(const KSTowRec& rec);
 
-// The unit price field: CenaAkt(PoziomCen) rounded to a whole number, eight
-// zero-padded digits. Empty when the price is negative, not a number, or
+// The unit price field: CenaAkt(PoziomCen) rounded to a whole number (half
+// away from zero), eight zero-padded digits. Empty when the price is negative, not a number, or
 // needs more than eight digits.
 std::string PoleCeny(const KSTowRec& rec, int32_t poziomCen);
 

@@ -1,6 +1,6 @@
 // The PLU file: which goods go to the scale, with which PLU number and
 // barcode, and the file digism.exp written in one piece.
-#include <cmath>
+#include <algorithm>
 
 #include "exportdata/expbuf.h"
 #include "host/library.h"
@@ -27,6 +27,12 @@ int64_t Liczba(const std::string& text) {
         value = value * 10 + (text[i] - '0');
     }
     return value;
+}
+
+// Digits of a code without its leading zeros.
+int CyfryZnaczace(const std::string& kod) {
+    size_t first = kod.find_first_not_of('0');
+    return first == std::string::npos ? 0 : static_cast<int>(kod.size() - first);
 }
 
 }  // namespace
@@ -80,6 +86,8 @@ void TarviscoAction::MakePluRecs() {
     tekst.clear();
     tekst.reserve(static_cast<size_t>(total) * (kPluRecordLength + 2));
 
+    const std::string wzorzec = WagaDigiFormat();
+    const auto cyfryKodu = static_cast<int>(std::count(wzorzec.begin(), wzorzec.end(), 'S'));
     KSTowRec rec;
     std::string plu, barcode;
     int32_t shownPercent = 0;
@@ -95,8 +103,20 @@ void TarviscoAction::MakePluRecs() {
             continue;
         if (!FormatujKodWazony(rec, plu, barcode)) continue;
 
-        // A value wider than its field would shift every field after it.
+        // A value wider than its field would shift every field after it, and
+        // a code wider than the barcode's goods digits would be cut into
+        // another goods item's barcode.
         std::string price = PoleCeny(rec, PoziomCen);
+        if (KodyKD == 0 && CyfryZnaczace(rec.kod) > cyfryKodu) {
+            pominiete_.push_back(row);
+            pominieteOpis_.push_back(Format(
+                TrFormat(lg, kSection, "TarviscoMakePluRPominKod",
+                         "Towar %d \"%s\" (kod %s) pominięty: kod nie mieści się w %d cyfrach "
+                         "formatu kodu kreskowego")
+                    .c_str(),
+                rec.plu, rec.nazwa.c_str(), rec.kod.c_str(), cyfryKodu));
+            continue;
+        }
         if (plu.size() != 8 || plu[0] == '-') {
             pominiete_.push_back(row);
             pominieteOpis_.push_back(Format(

@@ -20,6 +20,8 @@ constexpr std::string_view kSection = "tarvisco_dgaction";
 // A program that ended without its semaphore gets this long for the file to
 // show up (a slow network share) before the export fails.
 constexpr int64_t kGraceMs = 2000;
+// How long a program may take to exit after its semaphore.
+constexpr int32_t kExitWaitMs = 500;
 // How long ending a program may take.
 constexpr int32_t kKillWaitMs = 5000;
 
@@ -125,7 +127,10 @@ void TarviscoAction::SendPluRecs() {
         default:
             break;
     }
-    // Done: the program created its semaphore last and is ending or ended.
+    // The program creates its semaphore last, so it is ending now: let it
+    // finish, so that its handle is released with nothing left running. One
+    // that lingers has done its work and is left to itself.
+    sterownik_->WaitFor(kExitWaitMs);
     sterownik_.reset();
 
     MsgS(lpvFinished);

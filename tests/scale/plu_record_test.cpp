@@ -137,6 +137,10 @@ TEST(PluRecord, PriceLevelAndRounding) {
     EXPECT_EQ(PoleCeny(r, 7), "00000100");  // any other level: retail
     r.cena = -0.0;
     EXPECT_EQ(PoleCeny(r, 0), "00000000");
+    r.cena = 42.5;  // half away from zero, not to even
+    EXPECT_EQ(PoleCeny(r, 0), "00000043");
+    r.cena = 2500.5;
+    EXPECT_EQ(PoleCeny(r, 0), "00002501");
 }
 
 TEST(PluRecord, PricesThatDoNotFitAreRefused) {
