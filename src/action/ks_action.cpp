@@ -117,7 +117,7 @@ int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_
 
 void KSAction::Progress(int32_t& counter) {
     ++counter;
-    if (counter <= 30 || (counter <= 200 && counter % 10 == 0) || counter % 25 == 0)
+    if (counter <= 30 || (counter <= 200 ? counter % 10 == 0 : counter % 25 == 0))
         MsgP(counter);
 }
 
