@@ -1,0 +1,167 @@
+#include "exportdata/towrec.h"
+
+#include <cmath>
+
+#include "exportdata/ljwords.h"
+#include "support/exception.h"
+#include "support/strutil.h"
+#include "support/txftools.h"
+
+namespace krv {
+
+namespace {
+
+const char* const kSection = "kstools_KSExpBuf";
+
+[[noreturn]] void FormatError(const TMLgExtTools* lg, const char* key) {
+    throw Exception(Tr(lg, kSection, key, "Nieprawidłowy format pliku eksportowego"));
+}
+
+// The leading decimal number of the text, 0 when it has none.
+double Decimal(const std::string& text) { return AtoF(text); }
+
+int32_t Truncated(double value) {
+    if (!(value > -2147483649.0 && value < 2147483648.0)) return 0;
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+const char* StatusWord(int32_t status) {
+    static const char* const kWords[] = {"DOD", "AKT", "CEN", "USU"};
+    return status >= 0 && status <= 3 ? kWords[status] : "";
+}
+
+void KSTowRec::Clear() {
+    plu = 0;
+    koldod = 0;
+    kod.clear();
+    nazwa.clear();
+    cena = cena_hurt = cena_noc = cena_dod = 0;
+    stawka = 0;
+    stawka_prec = 0;
+    jedn = 0;
+    czy_wazony = false;
+    precyzja = 0;
+    wagowo_ilosciowy = false;
+    opakowanie = false;
+    cena_otwarta = true;
+    kod_opakowania = "0";
+    plu_opakowania = 0;
+    nr_asort = 0;
+    status = kStatusNone;
+    opis1.clear();
+    opis2.clear();
+    opis3.clear();
+    opis4.clear();
+    fd_dod_rabat_tow = 0;
+    nazwa_pelna.clear();
+    ile_jedn = 0;
+    nr_buf = -1;
+    plu_rec.clear();
+    tr_ok = false;
+    flag = false;
+    add_rec = false;
+    org_barcode.clear();
+    org_status = kStatusNone;
+    fd_from_ecr = false;
+    fd_tow_z_kontr = false;
+}
+
+bool KSTowRec::Bool(char c, const TMLgExtTools* lg) {
+    if (c == 'T' || c == 't') return true;
+    if (c == 'F' || c == 'f') return false;
+    FormatError(lg, "KSTowRecBoolExceptio");
+}
+
+double KSTowRec::CenaAkt(int type) const {
+    switch (type) {
+        case 1: return cena_hurt;
+        case 2: return cena_noc;
+        case 3: return cena_dod;
+        default: return cena;
+    }
+}
+
+void KSTowRec::FromLine(std::string_view line, const TMLgExtTools* lg) {
+    TLJWords words;
+    words.Delimiter = ";";
+    words.Init(line);
+    FromLine(words, lg);
+}
+
+void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
+    Clear();
+    auto boolAt = [&](int i) { return Bool(w[i].empty() ? '\0' : w[i][0], lg); };
+
+    plu = StrToInt(w[1]);
+    koldod = StrToInt(w[2]);
+    kod = w[3];
+    nazwa = w[4];
+    cena = Decimal(w[5]);
+    cena_hurt = Decimal(w[6]);
+    cena_noc = Decimal(w[7]);
+    cena_dod = Decimal(w[8]);
+    stawka = StrToInt(w[9]);
+    jedn = StrToInt(w[10]);
+    czy_wazony = boolAt(11);
+    precyzja = StrToInt(w[12]);
+    wagowo_ilosciowy = boolAt(13);
+    opakowanie = boolAt(14);
+    cena_otwarta = boolAt(15);
+    kod_opakowania = w[16];
+    if (!w[17].empty()) plu_opakowania = StrToInt(w[17]);
+    nr_asort = StrToInt(w[18]);
+    const std::string& word = w[19];
+    if (word == "DOD") status = kStatusAdd;
+    else if (word == "AKT") status = kStatusUpdate;
+    else if (word == "CEN") status = kStatusPriceChange;
+    else if (word == "USU") status = kStatusDelete;
+    else FormatError(lg, "KSTowRecFromLineExceptio");
+    org_barcode = kod;
+    org_status = status;
+
+    // Optional trailing fields: each is read only while the end of the line
+    // has not been reached; the pairs 20/21 and 27/28 are tested together.
+    if (!w.EndReached) {
+        opis1 = w[20];
+        opis2 = w[21];
+    }
+    PKWiU = w.EndReached ? std::string() : w[22];
+    SWW = w.EndReached ? std::string() : w[23];
+    TerminW = w.EndReached ? 0 : AtoI(w[24]);
+    poziom_cen = w.EndReached ? -1 : StrToIntDef(w[25], -1);
+    ile_w_kodzie = w.EndReached ? 1000 : StrToIntDef(w[26], 1000);
+
+    // The price level picks an alternative price: note that level 2 takes the
+    // additional price and level 3 the night price.
+    if (poziom_cen == 1) cena = cena_hurt;
+    else if (poziom_cen == 2) cena = cena_dod;
+    else if (poziom_cen == 3) cena = cena_noc;
+    if (ile_w_kodzie != 1000) {
+        double factor = ile_w_kodzie / 1000.0;
+        cena = TxfTools::Round(cena * factor, 0);
+        cena_hurt = TxfTools::Round(cena_hurt * factor, 0);
+        cena_noc = TxfTools::Round(cena_noc * factor, 0);
+        cena_dod = TxfTools::Round(cena_dod * factor, 0);
+    }
+
+    if (!w.EndReached) {
+        opis3 = w[27];
+        opis4 = w[28];
+    }
+    fd_dod_rabat_tow = w.EndReached ? 0 : Decimal(w[29]);
+
+    // Lines of 31 fields or more carry the precise VAT rate in field 30.
+    int next = 30;
+    if (w.GetCount() >= 31) {
+        stawka_prec = StrToIntDef(w[30], 0);
+        next = 31;
+    } else {
+        stawka_prec = stawka < 0 ? -1 : static_cast<int32_t>(int64_t{stawka} * 100);
+    }
+    nazwa_pelna = w.EndReached ? std::string() : w[next];
+    ile_jedn = w.EndReached ? 0 : Truncated(Decimal(w[next + 1]));
+}
+
+}  // namespace krv

@@ -1,0 +1,261 @@
+#include "support/mdataset.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "support/exception.h"
+#include "support/strutil.h"
+#include "support/tdttools.h"
+
+namespace krv {
+
+namespace {
+
+std::string NumberText(double value) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+double ParseNumber(std::string_view text) {
+    std::string t = Trim(text);
+    double value = 0;
+    auto result = std::from_chars(t.data(), t.data() + t.size(), value);
+    if (t.empty() || result.ec != std::errc() || result.ptr != t.data() + t.size())
+        throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+    return value;
+}
+
+double ParseDateTime(std::string_view text) {
+    TdtTools value;
+    if (!value.FromString(Trim(text), TdtTools::kStorage))
+        throw EConvertError("'" + std::string(text) + "' is not a valid date and time");
+    return value.Value();
+}
+
+int32_t ToInteger(double value) {
+    double r = std::round(value);
+    if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
+        throw EConvertError("'" + NumberText(value) + "' is not a valid integer value");
+    return static_cast<int32_t>(r);
+}
+
+}  // namespace
+
+// --- TMField -----------------------------------------------------------------
+
+void TMField::SetName(std::string name) {
+    if (owner_->open_) throw Exception("Field '" + name_ + "': the table is already open");
+    name_ = std::move(name);
+}
+
+void TMField::SetType(TMFieldType type) {
+    if (owner_->open_) throw Exception("Field '" + name_ + "': the table is already open");
+    type_ = type;
+}
+
+size_t TMField::Row() const {
+    CheckRow(owner_->position_);
+    return owner_->position_;
+}
+
+void TMField::CheckRow(size_t row) const {
+    if (row >= owner_->count_)
+        throw Exception(Format("Field '%s': row %zu does not exist (%zu rows)", name_.c_str(), row,
+                               owner_->count_));
+}
+
+std::string_view TMField::StringViewAt(size_t row) const {
+    CheckRow(row);
+    if (type_ != TMFieldType::ftString) return {};
+    const Cell& c = cells_[row];
+    return std::string_view(arena_.data() + c.offset, c.length);
+}
+
+std::string TMField::GetAsStringAt(size_t row) const {
+    CheckRow(row);
+    switch (type_) {
+        case TMFieldType::ftString: return std::string(StringViewAt(row));
+        case TMFieldType::ftInteger: return IntToStr(ints_[row]);
+        case TMFieldType::ftFloat: return NumberText(numbers_[row]);
+        case TMFieldType::ftDateTime: return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
+    }
+    return {};
+}
+
+int32_t TMField::GetAsIntegerAt(size_t row) const {
+    CheckRow(row);
+    switch (type_) {
+        case TMFieldType::ftInteger: return ints_[row];
+        case TMFieldType::ftString: return StrToInt(Trim(StringViewAt(row)));
+        case TMFieldType::ftFloat:
+        case TMFieldType::ftDateTime: return ToInteger(numbers_[row]);
+    }
+    return 0;
+}
+
+double TMField::GetAsExtendedAt(size_t row) const {
+    CheckRow(row);
+    switch (type_) {
+        case TMFieldType::ftInteger: return ints_[row];
+        case TMFieldType::ftString: return ParseNumber(StringViewAt(row));
+        case TMFieldType::ftFloat:
+        case TMFieldType::ftDateTime: return numbers_[row];
+    }
+    return 0;
+}
+
+void TMField::SetAsStringAt(size_t row, std::string_view value) {
+    CheckRow(row);
+    switch (type_) {
+        case TMFieldType::ftString: StoreString(row, value); break;
+        case TMFieldType::ftInteger: ints_[row] = StrToInt(Trim(value)); break;
+        case TMFieldType::ftFloat: numbers_[row] = ParseNumber(value); break;
+        case TMFieldType::ftDateTime: numbers_[row] = ParseDateTime(value); break;
+    }
+}
+
+void TMField::SetAsIntegerAt(size_t row, int32_t value) {
+    CheckRow(row);
+    switch (type_) {
+        case TMFieldType::ftInteger: ints_[row] = value; break;
+        case TMFieldType::ftString: StoreString(row, IntToStr(value)); break;
+        case TMFieldType::ftFloat:
+        case TMFieldType::ftDateTime: numbers_[row] = value; break;
+    }
+}
+
+void TMField::SetAsExtendedAt(size_t row, double value) {
+    CheckRow(row);
+    switch (type_) {
+        case TMFieldType::ftInteger: ints_[row] = ToInteger(value); break;
+        case TMFieldType::ftString: StoreString(row, NumberText(value)); break;
+        case TMFieldType::ftFloat:
+        case TMFieldType::ftDateTime: numbers_[row] = value; break;
+    }
+}
+
+void TMField::StoreString(size_t row, std::string_view value) {
+    Cell& c = cells_[row];
+    if (value.size() <= c.length) {
+        // Fits where the old text was: no new arena bytes.
+        if (!value.empty()) std::memcpy(arena_.data() + c.offset, value.data(), value.size());
+        waste_ += c.length - value.size();
+        c.length = static_cast<uint32_t>(value.size());
+        return;
+    }
+    if (arena_.size() + value.size() > std::numeric_limits<uint32_t>::max()) {
+        Compact();
+        if (arena_.size() + value.size() > std::numeric_limits<uint32_t>::max())
+            throw Exception("Field '" + name_ + "': too much text for one table column");
+    }
+    waste_ += c.length;
+    c.offset = static_cast<uint32_t>(arena_.size());
+    c.length = static_cast<uint32_t>(value.size());
+    arena_.append(value);
+    // Texts rewritten longer leave their old bytes behind; reclaim them once
+    // they are the larger part of the arena.
+    if (waste_ > (1u << 20) && waste_ > arena_.size() / 2) Compact();
+}
+
+void TMField::Compact() {
+    std::string packed;
+    packed.reserve(arena_.size() - waste_);
+    for (Cell& c : cells_) {
+        uint32_t offset = static_cast<uint32_t>(packed.size());
+        packed.append(arena_, c.offset, c.length);
+        c.offset = c.length ? offset : 0;
+    }
+    arena_.swap(packed);
+    waste_ = 0;
+}
+
+void TMField::AppendDefault() {
+    switch (type_) {
+        case TMFieldType::ftString: cells_.push_back({0, 0}); break;
+        case TMFieldType::ftInteger: ints_.push_back(0); break;
+        default: numbers_.push_back(0.0); break;
+    }
+}
+
+void TMField::InsertDefault(size_t row) {
+    switch (type_) {
+        case TMFieldType::ftString:
+            cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), Cell{0, 0});
+            break;
+        case TMFieldType::ftInteger:
+            ints_.insert(ints_.begin() + static_cast<ptrdiff_t>(row), 0);
+            break;
+        default: numbers_.insert(numbers_.begin() + static_cast<ptrdiff_t>(row), 0.0); break;
+    }
+}
+
+void TMField::ClearRows() {
+    ints_.clear();
+    numbers_.clear();
+    cells_.clear();
+    arena_.clear();
+    waste_ = 0;
+}
+
+void TMField::Reserve(size_t rows) {
+    switch (type_) {
+        case TMFieldType::ftString: cells_.reserve(rows); break;
+        case TMFieldType::ftInteger: ints_.reserve(rows); break;
+        default: numbers_.reserve(rows); break;
+    }
+}
+
+// --- TMFields ----------------------------------------------------------------
+
+TMField* TMFields::Add() {
+    if (owner_->IsOpen()) throw Exception("Fields cannot be added to an open table");
+    fields_.push_back(std::unique_ptr<TMField>(new TMField(owner_, static_cast<int>(fields_.size()))));
+    return fields_.back().get();
+}
+
+// --- TMCustomDataSet ---------------------------------------------------------
+
+TMField* TMCustomDataSet::FindField(std::string_view name) const {
+    for (const auto& f : fields_.fields_)
+        if (SameText(f->GetName(), name)) return f.get();
+    return nullptr;
+}
+
+TMField* TMCustomDataSet::FieldByName(std::string_view name) const {
+    if (TMField* f = FindField(name)) return f;
+    throw Exception("Field '" + std::string(name) + "' not found");
+}
+
+void TMCustomDataSet::Open() { open_ = true; }
+
+void TMCustomDataSet::SetPosition(int row) {
+    position_ = row < 0 ? 0 : static_cast<size_t>(row);
+}
+
+void TMCustomDataSet::Append() {
+    if (!open_) throw Exception("The table is not open");
+    for (auto& f : fields_.fields_) f->AppendDefault();
+    position_ = count_++;
+}
+
+void TMCustomDataSet::Insert() {
+    if (!open_) throw Exception("The table is not open");
+    if (position_ > count_) position_ = count_;
+    for (auto& f : fields_.fields_) f->InsertDefault(position_);
+    ++count_;
+}
+
+void TMCustomDataSet::Clear() {
+    for (auto& f : fields_.fields_) f->ClearRows();
+    count_ = 0;
+    position_ = 0;
+}
+
+void TMCustomDataSet::Reserve(size_t rows) {
+    for (auto& f : fields_.fields_) f->Reserve(rows);
+}
+
+}  // namespace krv

@@ -1,0 +1,205 @@
+#include "support/mfile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/exception.h"
+
+namespace krv {
+
+namespace {
+constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kWriteChunk = 64 * 1024;
+
+bool IsLineBreakTerminator(std::string_view t) {
+    return !t.empty() && t.find_first_not_of("\r\n") == std::string_view::npos;
+}
+}  // namespace
+
+TMFile::~TMFile() {
+    try {
+        Close();
+    } catch (...) {
+        // A destructor cannot report; callers that care call Close themselves.
+    }
+}
+
+void TMFile::Fail(const char* what, const std::string& reason) const {
+    throw EFileError(std::string(what) + " '" + path_ + "': " + reason);
+}
+
+void TMFile::RequireOpen(const char* what) const {
+    if (!raw_.IsOpen()) Fail(what, "the file is not open");
+}
+
+void TMFile::Open() {
+    Close();
+    std::string reason;
+    auto mode = readOnly_ ? platform::RawFile::Mode::kRead : platform::RawFile::Mode::kReadWrite;
+    if (path_.empty()) Fail("Cannot open file", "no file name given");
+    if (!raw_.Open(path_, mode, &reason)) Fail("Cannot open file", reason);
+    pos_ = 0;
+    readStart_ = 0;
+    readLen_ = 0;
+    writeBuf_.clear();
+    writeStart_ = 0;
+}
+
+void TMFile::Close() {
+    if (!raw_.IsOpen()) return;
+    try {
+        FlushWrites();
+    } catch (...) {
+        raw_.Close();
+        throw;
+    }
+    raw_.Close();
+    readLen_ = 0;
+}
+
+void TMFile::FlushWrites() {
+    if (writeBuf_.empty()) return;
+    std::string reason;
+    if (!raw_.Seek(writeStart_, &reason) ||
+        !raw_.Write(writeBuf_.data(), writeBuf_.size(), &reason)) {
+        writeBuf_.clear();
+        Fail("Cannot write file", reason);
+    }
+    writeBuf_.clear();
+}
+
+void TMFile::DropReadBuffer() { readLen_ = 0; }
+
+void TMFile::SetPointer(uint64_t position) {
+    RequireOpen("Cannot position in file");
+    pos_ = position;
+}
+
+uint64_t TMFile::GetSize() {
+    RequireOpen("Cannot get the size of file");
+    FlushWrites();
+    uint64_t size = 0;
+    std::string reason;
+    if (!raw_.Size(&size, &reason)) Fail("Cannot get the size of file", reason);
+    return size;
+}
+
+void TMFile::SetEof() {
+    RequireOpen("Cannot cut file");
+    FlushWrites();
+    DropReadBuffer();
+    std::string reason;
+    if (!raw_.Truncate(pos_, &reason)) Fail("Cannot cut file", reason);
+}
+
+void TMFile::Write(const void* bytes, size_t count) {
+    RequireOpen("Cannot write file");
+    if (readOnly_) Fail("Cannot write file", "the file is open for reading only");
+    DropReadBuffer();
+    if (!writeBuf_.empty() && writeStart_ + writeBuf_.size() != pos_) FlushWrites();
+    if (writeBuf_.empty()) writeStart_ = pos_;
+    writeBuf_.append(static_cast<const char*>(bytes), count);
+    pos_ += count;
+    if (writeBuf_.size() >= kWriteChunk) FlushWrites();
+}
+
+void TMFile::WriteLine(std::string_view text, std::string_view terminator) {
+    Write(text.data(), text.size());
+    Write(terminator.data(), terminator.size());
+}
+
+bool TMFile::FillReadBuffer() {
+    if (pos_ >= readStart_ && pos_ < readStart_ + readLen_) return true;
+    FlushWrites();
+    if (readBuf_.size() < kReadChunk) readBuf_.resize(kReadChunk);
+    std::string reason;
+    if (!raw_.Seek(pos_, &reason)) Fail("Cannot read file", reason);
+    int64_t got = raw_.Read(readBuf_.data(), readBuf_.size(), &reason);
+    if (got < 0) Fail("Cannot read file", reason);
+    readStart_ = pos_;
+    readLen_ = static_cast<size_t>(got);
+    return readLen_ > 0;
+}
+
+bool TMFile::ReadLine(std::string& line, std::string_view terminator) {
+    RequireOpen("Cannot read file");
+    line.clear();
+    bool any = false;
+    const bool lineBreaks = IsLineBreakTerminator(terminator);
+    while (FillReadBuffer()) {
+        any = true;
+        const char* begin = readBuf_.data() + (pos_ - readStart_);
+        const char* end = readBuf_.data() + readLen_;
+        if (lineBreaks) {
+            const char* p = begin;
+            while (p < end && *p != '\r' && *p != '\n') ++p;
+            line.append(begin, p);
+            pos_ += static_cast<uint64_t>(p - begin);
+            if (p == end) continue;
+            ++pos_;
+            if (*p == '\r' && FillReadBuffer() && readBuf_[pos_ - readStart_] == '\n') ++pos_;
+            return true;
+        }
+        // Any other terminator: byte by byte until the line ends with it.
+        line.push_back(*begin);
+        ++pos_;
+        if (line.size() >= terminator.size() &&
+            std::string_view(line).substr(line.size() - terminator.size()) == terminator) {
+            line.resize(line.size() - terminator.size());
+            return true;
+        }
+    }
+    return any;
+}
+
+void TMFile::ReadStringsFromFile(const std::string& path, std::vector<std::string>& list,
+                                 size_t bufferSize) {
+    list.clear();
+    TMFile file;
+    file.SetPath(path);
+    file.SetReadOnly(true);
+    file.Open();
+    std::vector<char> chunk(std::max(bufferSize, kReadChunk));
+    std::string pending;  // the unfinished line of the previous chunk
+    bool pendingCr = false;  // the previous chunk ended with CR
+    bool open = false;       // a line has started and not yet ended
+    std::string reason;
+    for (;;) {
+        int64_t got = file.raw_.Read(chunk.data(), chunk.size(), &reason);
+        if (got < 0) file.Fail("Cannot read file", reason);
+        if (got == 0) break;
+        const char* p = chunk.data();
+        const char* end = p + got;
+        if (pendingCr && *p == '\n') ++p;
+        pendingCr = false;
+        while (p < end) {
+            const char* q = p;
+            while (q < end && *q != '\r' && *q != '\n') ++q;
+            if (q == end) {
+                pending.append(p, q);
+                open = true;
+                break;
+            }
+            if (pending.empty()) {
+                list.emplace_back(p, q);
+            } else {
+                pending.append(p, q);
+                list.push_back(std::move(pending));
+                pending.clear();
+            }
+            open = false;
+            if (*q == '\r') {
+                if (q + 1 == end) {
+                    pendingCr = true;
+                } else if (q[1] == '\n') {
+                    ++q;
+                }
+            }
+            p = q + 1;
+        }
+    }
+    if (open) list.push_back(std::move(pending));
+    file.Close();
+}
+
+}  // namespace krv

@@ -1,0 +1,95 @@
+// The contract of the file-system layer, run against whichever implementation
+// the build chose.
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "exportdata/test_files.h"
+#include "platform/registry.h"
+
+namespace krv::test {
+namespace {
+
+std::vector<std::string> Names(const std::string& pattern) {
+    std::vector<std::string> names;
+    for (const auto& e : platform::FindEntries(pattern)) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(PlatformFilesTest, ExistsRemoveRenameAndCreate) {
+    TempDir d;
+    EXPECT_FALSE(platform::FileExists(d / "a"));
+    EXPECT_TRUE(platform::DirectoryExists(d.Dir()));
+    EXPECT_FALSE(platform::FileExists(d.Dir()));  // a directory is no file
+
+    EXPECT_EQ(platform::CreateNewFile(d / "a"), platform::CreateNewResult::kCreated);
+    EXPECT_EQ(platform::CreateNewFile(d / "a"), platform::CreateNewResult::kExists);
+    EXPECT_TRUE(platform::FileExists(d / "a"));
+
+    WriteAll(d / "b", "bee");
+    EXPECT_TRUE(platform::RenameFile(d / "b", d / "a"));  // replaces the target
+    EXPECT_EQ(ReadAll(d / "a"), "bee");
+    EXPECT_FALSE(platform::FileExists(d / "b"));
+    EXPECT_FALSE(platform::RenameFile(d / "b", d / "c"));
+
+    EXPECT_TRUE(platform::RemoveFile(d / "a"));
+    EXPECT_FALSE(platform::RemoveFile(d / "a"));
+
+    std::string deep = d / "x";
+    deep += platform::PathSeparator();
+    deep += "y";
+    EXPECT_TRUE(platform::CreateDirectories(deep));
+    EXPECT_TRUE(platform::DirectoryExists(deep));
+    EXPECT_TRUE(platform::CreateDirectories(deep));  // already there
+    EXPECT_FALSE(platform::RemoveFile(deep));       // not a file
+}
+
+TEST(PlatformFilesTest, WildcardSearchListsOneDirectory) {
+    TempDir d;
+    for (const char* n : {"arch_0001.exp", "arch_0002.exp", "arch.exp", "arch_x.txt"})
+        WriteAll(d / n, "");
+    platform::CreateDirectories(d / "arch_dir.exp");
+    EXPECT_EQ(Names(d / "arch_*.exp"),
+              (std::vector<std::string>{"arch_0001.exp", "arch_0002.exp", "arch_dir.exp"}));
+    EXPECT_EQ(Names(d / "arch_000?.exp"),
+              (std::vector<std::string>{"arch_0001.exp", "arch_0002.exp"}));
+    EXPECT_EQ(Names(d / "arch.exp"), std::vector<std::string>{"arch.exp"});
+    EXPECT_TRUE(Names(d / "none*").empty());
+    EXPECT_TRUE(Names(d / "missing_dir" + std::string(1, platform::PathSeparator()) + "*").empty());
+    for (const auto& e : platform::FindEntries(d / "arch_dir.exp")) EXPECT_TRUE(e.directory);
+}
+
+TEST(PlatformFilesTest, RawFileReadsWritesAndCuts) {
+    TempDir d;
+    platform::RawFile f;
+    std::string error;
+    EXPECT_FALSE(f.Open(d / "none", platform::RawFile::Mode::kRead, &error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(f.Open(d / "f", platform::RawFile::Mode::kReadWrite, &error)) << error;
+    ASSERT_TRUE(f.Write("hello world", 11, &error));
+    uint64_t size = 0;
+    ASSERT_TRUE(f.Size(&size, &error));
+    EXPECT_EQ(size, 11u);
+    ASSERT_TRUE(f.Truncate(5, &error));
+    ASSERT_TRUE(f.Seek(1, &error));
+    char buf[16] = {};
+    EXPECT_EQ(f.Read(buf, sizeof buf, &error), 4);
+    EXPECT_EQ(std::string(buf, 4), "ello");
+    EXPECT_EQ(f.Read(buf, sizeof buf, &error), 0);
+    f.Close();
+    EXPECT_EQ(ReadAll(d / "f"), "hello");
+}
+
+TEST(PlatformFilesTest, ShortPathAndRegistry) {
+    TempDir d;
+    WriteAll(d / "file.txt", "x");
+    EXPECT_FALSE(platform::ShortPathName(d / "file.txt").empty());
+    EXPECT_TRUE(platform::ShortPathName(d / "missing.txt").empty());
+    EXPECT_EQ(platform::ReadLocalMachineString("SOFTWARE\\NoSuchVendor\\NoSuchKey", "Value"), "");
+}
+
+}  // namespace
+}  // namespace krv::test
