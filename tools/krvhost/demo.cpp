@@ -26,7 +26,7 @@ std::string FindProgram(const std::vector<std::string>& names, const std::string
     for (const std::string& name : names) {
         for (const std::string& candidate : {dir + name, dir + "../" + build_folder + "/" + name}) {
             std::error_code ec;
-            if (fs::is_regular_file(candidate, ec)) return candidate;
+            if (fs::is_regular_file(candidate, ec)) return fs::path(candidate).lexically_normal().string();
         }
     }
     return "";

@@ -65,8 +65,8 @@ bool Translations::Parse(const std::string& text, std::string* error) {
             *error = "line " + std::to_string(number) + ": expected section/key=text";
             return false;
         }
-        // The text is taken as written after "=": some texts start with blanks.
-        texts_[section + "/" + key] = ToCp1250(Unescape(t.substr(eq + 1)));
+        // The text is taken as written after "=": some texts start or end with blanks.
+        texts_[section + "/" + key] = ToCp1250(Unescape(raw.substr(raw.find('=') + 1)));
     }
     return true;
 }
