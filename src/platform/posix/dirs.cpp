@@ -7,13 +7,7 @@
 
 namespace krv::platform {
 
-char PathSeparator() { return '/'; }
 bool IsPathSeparator(char c) { return c == '/'; }
-
-bool DirectoryExists(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 bool ForceDirectories(const std::string& path) {
     if (path.empty()) return false;
@@ -47,7 +41,5 @@ CreateNewResult CreateNewFile(const std::string& path, std::string_view content)
     }
     return CreateNewResult::kCreated;
 }
-
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 }  // namespace krv::platform

@@ -17,14 +17,7 @@ std::wstring Wide(const std::string& s) {
 
 }  // namespace
 
-char PathSeparator() { return '\\'; }
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool DirectoryExists(const std::string& path) {
-    if (path.empty()) return false;
-    DWORD attr = ::GetFileAttributesW(Wide(path).c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 bool ForceDirectories(const std::string& path) {
     if (path.empty()) return false;
@@ -63,7 +56,5 @@ CreateNewResult CreateNewFile(const std::string& path, std::string_view content)
     }
     return CreateNewResult::kCreated;
 }
-
-bool RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
 }  // namespace krv::platform
