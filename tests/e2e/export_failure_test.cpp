@@ -30,7 +30,7 @@ protected:
         EXPECT_NE(run.exit_code, 0) << run.output;
         EXPECT_NE(run.exit_code, -1) << "krvhost did not end in time:\n" << run.output;
         EXPECT_TRUE(run.Has(message)) << "expected: " << message << "\n" << run.output;
-        EXPECT_TRUE(run.Has("ERROR: krvhost: export failed; no result stored")) << run.output;
+        EXPECT_TRUE(run.Has("ERROR: krvhost: export failed")) << run.output;
         EXPECT_FALSE(run.Has("[krvhost] callback 16:")) << "the result must not be handed over\n" << run.output;
         EXPECT_FALSE(std::filesystem::exists(device.File("wynik.exp")));
         EXPECT_FALSE(device.ProgramRunning()) << "a program was left running";
@@ -82,14 +82,14 @@ TEST_F(ExportFailure, ProgramNotStartable) {
 }
 
 TEST_F(ExportFailure, ProgramCrashesWithoutSemaphore) {
+    // The library notices the program's end instead of waiting out the time-out.
     std::map<std::string, std::string> params = EthernetParams(scale.Address());
-    params["DigiSM_Timeout"] = "3";
+    params["DigiSM_Timeout"] = "60";
     device.WriteProfile(params);
     device.InstallScript("exit 3");
     Outcome run = device.Krvhost({"export"});
-    ExpectFailed(run, "ERROR: Sterownik nie odpowiedział w zadanym czasie");
-    EXPECT_GT(run.seconds, 2.0);
-    EXPECT_LT(run.seconds, 15.0);
+    ExpectFailed(run, "ERROR: Sterownik zakończył działanie bez utworzenia pliku semafora (kod wyjścia 3)");
+    EXPECT_LT(run.seconds, 30.0);
     ExpectNextExportSucceeds();
 }
 
@@ -104,7 +104,6 @@ TEST_F(ExportFailure, ProgramHangsUntilTheTimeOut) {
     ExpectFailed(run, "ERROR: Sterownik nie odpowiedział w zadanym czasie");
     EXPECT_GT(run.seconds, 2.0);
     EXPECT_LT(run.seconds, 15.0);
-    EXPECT_TRUE(run.Has("krvhost: stopped 1 SM_eth.exe still running after the failed export")) << run.output;
     ExpectNextExportSucceeds();
 }
 

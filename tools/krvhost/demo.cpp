@@ -147,6 +147,7 @@ int CmdDemo(const Options& options) {
             profile.Set(kParameterSection, "DigiSM_KodKonc", "999");
             profile.Set(kParameterSection, "DigiSM_SkadPlu", "1");
             profile.Set(kParameterSection, "DigiSM_Timeout", "30");
+            profile.Set(kParameterSection, "DigiSM_HideDrv", "1");  // the stand-in stays quiet
             if (!profile.Save(&error)) {
                 std::fprintf(stderr, "krvhost: %s\n", error.c_str());
             } else {
