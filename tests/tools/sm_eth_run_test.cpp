@@ -1,0 +1,328 @@
+// Runs the real sm_eth program against the real scale simulator on loopback,
+// in a temporary exchange directory, the way the library starts it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "child_process.h"
+#include "files.h"
+#include "os.h"
+#include "plu_record.h"
+#include "support/cp1250.h"
+
+namespace krv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRunBoundMs = 20000;  // no single program run may take longer
+
+std::string Slurp(const fs::path& p) { return tools::ReadWholeFile(p.string()).value_or("<missing>"); }
+
+std::vector<std::string> Split(const std::string& s, const std::string& sep) {
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    for (size_t next; (next = s.find(sep, pos)) != std::string::npos; pos = next + sep.size())
+        parts.push_back(s.substr(pos, next - pos));
+    parts.push_back(s.substr(pos));
+    return parts;
+}
+
+// The error file as lines of fields.
+std::vector<std::vector<std::string>> ErrorLines(const std::string& bytes) {
+    std::vector<std::vector<std::string>> lines;
+    if (bytes.empty()) return lines;
+    for (const std::string& line : Split(bytes, "\r\n")) lines.push_back(Split(line, "\t"));
+    return lines;
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "sm_eth_test_XXXXXX").string();
+        path_ = mkdtemp(tmpl.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// The simulator on a free loopback port, stopped with SIGTERM at the end.
+class Scale {
+public:
+    Scale(const fs::path& dir, std::vector<std::string> extra) : state_(dir / "scale_state.txt") {
+        fs::path port_file = dir / "scale_port.txt";
+        fs::remove(port_file);  // an earlier scale's port must not be taken for this one's
+        std::vector<std::string> args = {"--port", "0", "--port-file", port_file.string(), "--state", state_.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        process_ = std::make_unique<ChildProcess>(
+            ChildProcess::Setup{SCALE_SIM_PROGRAM, args, "", {}, "", (dir / "scale_log.txt").string()});
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline && !process_->Wait(0)) {
+            std::optional<std::string> text = tools::ReadWholeFile(port_file.string());
+            if (text && !text->empty()) {
+                port_ = std::stoi(*text);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~Scale() { process_->Stop(5000); }
+
+    int port() const { return port_; }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string State() const { return Slurp(state_); }
+    ChildProcess& process() { return *process_; }
+
+private:
+    fs::path state_;
+    std::unique_ptr<ChildProcess> process_;
+    int port_ = 0;
+};
+
+// The state file that a scale holding exactly these records writes.
+std::string StateOf(std::vector<std::string> records) {
+    std::sort(records.begin(), records.end(),
+              [](const std::string& a, const std::string& b) { return a.substr(1, 8) < b.substr(1, 8); });
+    std::string s;
+    for (const std::string& r : records) s += r.substr(1, 8) + "\t" + r + "\n";
+    return s;
+}
+
+struct RunResult {
+    int exit_code = -1;
+    std::string errors;  // "<missing>" when the file does not exist
+    bool semaphore = false;
+    std::string output;  // standard output
+    std::vector<std::vector<std::string>> lines;
+};
+
+class SmEthRun : public ::testing::Test {
+protected:
+    fs::path Dir() const { return dir_.path(); }
+    fs::path Path(const char* name) const { return Dir() / name; }
+
+    // The two INI files exactly as the library writes them.
+    void WriteIni(const std::string& address, const std::string& name = "Waga 1") {
+        Write("wagi.ini", "[1]\r\nNazwa=" + name + "\r\nAdres=" + address);
+        Write("sm_eth.ini", "[Zbiory]\r\nDaneWej=" + Path("digism.exp").string() + "\r\nDaneWyj=" +
+                                Path("digism.err").string() + "\r\nSemaforWyj=" + Path("semafor.imp").string() +
+                                "\r\n\r\n[Opcje]\r\nWejscieStronaKodowa=windows-1250");
+    }
+    void WritePlu(const std::vector<std::string>& records) {
+        std::string data;
+        for (const std::string& r : records) data += r + "\r\n";
+        Write("digism.exp", data);
+    }
+    void Write(const char* name, const std::string& bytes) {
+        ASSERT_TRUE(tools::WriteWholeFile(Path(name).string(), bytes));
+    }
+
+    RunResult Run(std::vector<std::string> args = {"W=1", "I=0", "T=4"}, const std::string& timeout_ms = "") {
+        std::vector<std::pair<std::string, std::string>> env;
+        if (!timeout_ms.empty()) env.emplace_back("SM_ETH_TIMEOUT_MS", timeout_ms);
+        ChildProcess p({SM_ETH_PROGRAM, args, Dir().string(), env, Path("stdout.txt").string(), ""});
+        RunResult r;
+        std::optional<int> code = p.Wait(kRunBoundMs);
+        EXPECT_TRUE(code) << "sm_eth did not finish";
+        r.exit_code = code.value_or(-1);
+        r.errors = Slurp(Path("digism.err"));
+        r.semaphore = fs::exists(Path("semafor.imp"));
+        r.output = Slurp(Path("stdout.txt"));
+        if (r.errors != "<missing>") r.lines = ErrorLines(r.errors);
+        return r;
+    }
+
+    const std::string a_ = SimpleRecord(30, 0, "Chleb", 350);
+    const std::string b_ = SimpleRecord(4, 0, Utf8ToCp1250("Masło"), 799);
+    const std::string c_ = SimpleRecord(12, 0, "Ser", 2450);
+
+private:
+    TempDir dir_;
+};
+
+TEST_F(SmEthRun, StoresEveryRecordThenDeletesAndReplaces) {
+    Scale scale(Dir(), {});
+    ASSERT_NE(scale.port(), 0);
+    WriteIni(scale.address());
+    WritePlu({a_, b_, c_});
+    // Left from an earlier run: must not survive as this run's result.
+    Write("digism.err", "stale\terror");
+    Write("semafor.imp", "");
+
+    RunResult r = Run();
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.errors, "");
+    EXPECT_TRUE(r.semaphore);
+    EXPECT_EQ(r.output, "");  // I=0 prints nothing at all
+    EXPECT_EQ(scale.State(), StateOf({a_, b_, c_}));
+
+    const std::string new_c = SimpleRecord(12, 0, "Ser żółty", 2999);
+    WritePlu({SimpleRecord(4, 1, Utf8ToCp1250("Masło"), 799), new_c});
+    r = Run({"W=1 I=1 T=4"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.errors, "");
+    EXPECT_NE(r.output.find("PLU 00000012: ok"), std::string::npos) << r.output;
+    EXPECT_EQ(scale.State(), StateOf({a_, new_c}));
+}
+
+TEST_F(SmEthRun, RejectedPluGivesOneLineAndTheOthersAreStored) {
+    Scale scale(Dir(), {"--reject", "12:E42:Brak miejsca w pamięci"});
+    WriteIni(scale.address(), Utf8ToCp1250("Waga mięso"));
+    WritePlu({a_, c_, b_});
+
+    RunResult r = Run();
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(r.semaphore);
+    EXPECT_EQ(r.errors, Utf8ToCp1250("Waga mięso\t" + scale.address() + "\t2\t00000012\tE42\tBrak miejsca w pamięci"));
+    EXPECT_EQ(scale.State(), StateOf({a_, b_}));
+}
+
+TEST_F(SmEthRun, UnreachableScaleGivesLineZero) {
+    int free_port;
+    {
+        std::string error;
+        tools::Socket probe = tools::Listen("127.0.0.1", 0, &error);
+        free_port = tools::LocalPort(probe);
+    }  // closed again: nothing listens there now
+    Scale refusing(Dir(), {"--refuse"});
+    for (const std::string& address : {refusing.address(), "127.0.0.1:" + std::to_string(free_port)}) {
+        WriteIni(address);
+        std::string broken = b_;
+        broken[131] = 'x';
+        WritePlu({a_, broken});
+
+        RunResult r = Run();
+        EXPECT_EQ(r.exit_code, 0) << address;
+        EXPECT_TRUE(r.semaphore);
+        ASSERT_EQ(r.lines.size(), 2u) << r.errors;
+        EXPECT_EQ(r.lines[0], (std::vector<std::string>{"Waga 1", address, "0", "", "201", r.lines[0][5]}));
+        EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("Nie można połączyć się z wagą " + address), std::string::npos)
+            << Cp1250ToUtf8(r.lines[0][5]);
+        EXPECT_EQ(r.lines[1][2], "2");  // the record that failed its check is still reported
+        EXPECT_EQ(r.lines[1][4], "104");
+    }
+    EXPECT_EQ(refusing.State(), "");
+}
+
+TEST_F(SmEthRun, DroppedConnectionKeepsWhatWasConfirmed) {
+    Scale scale(Dir(), {"--drop-after", "1"});
+    WriteIni(scale.address());
+    WritePlu({a_, b_, c_});
+
+    RunResult r = Run();
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(r.semaphore);
+    ASSERT_EQ(r.lines.size(), 1u) << r.errors;
+    EXPECT_EQ(r.lines[0][2], "0");
+    EXPECT_EQ(r.lines[0][4], "203");
+    EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("(linia 2, PLU 00000004); potwierdzone rekordy: 1 z 3"),
+              std::string::npos)
+        << Cp1250ToUtf8(r.lines[0][5]);
+    EXPECT_EQ(scale.State(), StateOf({a_}));
+}
+
+TEST_F(SmEthRun, SilentOrSlowScaleMeetsTheTimeOut) {
+    {
+        Scale mute(Dir(), {"--mute"});
+        WriteIni(mute.address());
+        WritePlu({a_, b_});
+        auto start = std::chrono::steady_clock::now();
+        RunResult r = Run({"W=1", "I=0", "T=4"}, "300");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_TRUE(r.semaphore);
+        ASSERT_EQ(r.lines.size(), 1u) << r.errors;
+        EXPECT_EQ(r.lines[0][2], "0");
+        EXPECT_EQ(r.lines[0][4], "202");
+        EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("w ciągu 0.3 s (linia 1, PLU 00000030)"), std::string::npos)
+            << Cp1250ToUtf8(r.lines[0][5]);
+        EXPECT_EQ(mute.State(), "");
+    }
+    {
+        Scale slow(Dir(), {"--delay-ms", "150"});
+        WriteIni(slow.address());
+        WritePlu({a_, b_});
+        RunResult r = Run({"W=1", "I=0", "T=4"}, "2000");
+        EXPECT_EQ(r.errors, "");  // slow, but each answer within the time-out
+        EXPECT_EQ(slow.State(), StateOf({a_, b_}));
+    }
+}
+
+TEST_F(SmEthRun, RecordsThatFailTheirChecksAreNotSent) {
+    Scale scale(Dir(), {});
+    WriteIni(scale.address());
+    std::string letter_in_price = SimpleRecord(2);
+    letter_in_price[133] = 'O';
+    Write("digism.exp", a_ + "\r\n" + letter_in_price + "\r\n" + b_.substr(0, 999) + "\r\n" + c_ + "\n" + b_);
+
+    RunResult r = Run();
+    EXPECT_EQ(r.exit_code, 0);
+    ASSERT_EQ(r.lines.size(), 4u) << r.errors;
+    std::vector<std::vector<std::string>> expected_heads = {
+        {"2", "00000002", "104"}, {"3", "00000004", "101"}, {"4", "00000012", "102"}, {"5", "00000004", "102"}};
+    for (size_t i = 0; i < 4; ++i) {
+        ASSERT_EQ(r.lines[i].size(), 6u);
+        EXPECT_EQ(std::vector<std::string>(r.lines[i].begin() + 2, r.lines[i].begin() + 5), expected_heads[i]);
+    }
+    EXPECT_EQ(scale.State(), StateOf({a_}));
+}
+
+TEST_F(SmEthRun, UnusableSetUpStillEndsWithTheSemaphore) {
+    // Without sm_eth.ini the program knows no file to write.
+    RunResult r = Run();
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_FALSE(r.semaphore);
+
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::vector<std::string> args;
+        int exit_code;
+        const char* code;
+    };
+    const std::vector<Case> cases = {
+        {"no wagi.ini", [&] { fs::remove(Path("wagi.ini")); }, {"W=1", "I=0", "T=4"}, 2, "301"},
+        {"no section", [&] {}, {"W=2", "I=0", "T=4"}, 2, "301"},
+        {"bad address", [&] { Write("wagi.ini", "[1]\r\nNazwa=W\r\nAdres=127.0.0.1:abc"); }, {}, 2, "302"},
+        {"bad T", [&] {}, {"W=1", "I=0", "T=x"}, 2, "306"},
+        {"no input", [&] { fs::remove(Path("digism.exp")); }, {}, 0, "303"},
+        {"empty input", [&] { Write("digism.exp", ""); }, {}, 0, "304"},
+    };
+    for (const Case& c : cases) {
+        WriteIni("127.0.0.1:9");  // never contacted: every case stops before connecting
+        WritePlu({a_});
+        c.prepare();
+        r = Run(c.args.empty() ? std::vector<std::string>{"W=1", "I=0", "T=4"} : c.args);
+        EXPECT_EQ(r.exit_code, c.exit_code) << c.what;
+        EXPECT_TRUE(r.semaphore) << c.what;
+        ASSERT_EQ(r.lines.size(), 1u) << c.what << ": " << r.errors;
+        EXPECT_EQ(r.lines[0][2], "0") << c.what;
+        EXPECT_EQ(r.lines[0][4], c.code) << c.what;
+    }
+}
+
+TEST_F(SmEthRun, SimulatorEndsAfterItsLastConnectionAndOnSigterm) {
+    {
+        Scale once(Dir(), {"--once"});
+        WriteIni(once.address());
+        WritePlu({a_});
+        EXPECT_EQ(Run().errors, "");
+        EXPECT_EQ(once.process().Wait(5000), std::optional<int>(0));
+    }
+    Scale scale(Dir(), {});
+    ASSERT_NE(scale.port(), 0);
+    EXPECT_EQ(scale.process().Stop(5000), 0);  // a clean exit, not death by the signal
+}
+
+}  // namespace
+}  // namespace krv::testing

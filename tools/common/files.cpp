@@ -1,0 +1,43 @@
+#include "files.h"
+
+#include <cstdio>
+
+#include "os.h"
+
+namespace krv::tools {
+
+std::optional<std::string> ReadWholeFile(const std::string& utf8_path) {
+    std::FILE* f = OpenFile(utf8_path, "rb");
+    if (!f) return std::nullopt;
+    std::string data;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return std::nullopt;
+    return data;
+}
+
+bool WriteWholeFile(const std::string& utf8_path, std::string_view bytes) {
+    std::FILE* f = OpenFile(utf8_path, "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fflush(f) == 0 && ok;
+    return std::fclose(f) == 0 && ok;
+}
+
+bool WriteFileAtomically(const std::string& utf8_path, std::string_view bytes) {
+    std::string temp = utf8_path + ".tmp";
+    if (!WriteWholeFile(temp, bytes)) {
+        RemoveFile(temp);
+        return false;
+    }
+    if (!RenameReplacing(temp, utf8_path)) {
+        RemoveFile(temp);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace krv::tools

@@ -1,0 +1,20 @@
+// Whole-file reading and writing by UTF-8 path.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace krv::tools {
+
+// The bytes of a file; nullopt when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& utf8_path);
+
+// Writes the bytes and closes the file; false when any step failed.
+bool WriteWholeFile(const std::string& utf8_path, std::string_view bytes);
+
+// Writes a temporary file beside the target and renames it over the target,
+// so that a reader sees either the old or the new content, never a part.
+bool WriteFileAtomically(const std::string& utf8_path, std::string_view bytes);
+
+}  // namespace krv::tools
