@@ -452,6 +452,8 @@ void KSExpBuf::Clear() {
     goodsCount_ = 0;
     statusCounts_.fill(0);
     packageCount_ = 0;
+    // The index went with the tables: a search must build it anew.
+    SetSorted(false);
 }
 
 }  // namespace krv

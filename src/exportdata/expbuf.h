@@ -87,7 +87,8 @@ public:
     int IdxJednPrec(int i) const;
     std::string IdxJednNazwa(int i) const;
 
-    // Empties the tables and lists and zeroes the goods counters.
+    // Empties the tables and lists and zeroes the goods counters; the next
+    // search sorts again.
     void Clear();
 
     // --- comparison and result (expbuf_result.cpp) ---

@@ -53,8 +53,8 @@ void TLTools::ArchiveFile(const std::string& source, const std::string& archive,
             out.WriteLine(Tr(lg, kSection, "oolsArchiveFlineAnsiStri",
                              "\r\n----------- [EKSPORT WYKONANY DNIA: ") +
                           now + "] ------------");
-            std::string kind = ExportKindLine(lg, exportKind);
-            if (exportKind >= 0 && exportKind <= 3) out.WriteLine(kind);
+            std::string kind = ExportKindLine(lg, exportKind);  // none for other kinds
+            if (!kind.empty()) out.WriteLine(kind);
         } else {
             out.WriteLine(Tr(lg, kSection, "oolsArchiveFlineAnsiStri_00001",
                              "\r\n------------ [IMPORT WYKONANY DNIA: ") +

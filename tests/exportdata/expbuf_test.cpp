@@ -315,6 +315,13 @@ TEST(KSExpBufTest, CashiersCurrenciesAndClear) {
     EXPECT_EQ(buf.GetGoodsCount(), 0);
     EXPECT_EQ(buf.GetStatusCount(kStatusAdd), 0);
     EXPECT_EQ(buf.GetPackageCount(), 0);
+
+    // A buffer filled again after Clear searches its new goods.
+    for (const char* kod : {"9", "5"}) {
+        KSTowRec g = Goods(1, kod);
+        buf.DodajRec(&g);
+    }
+    EXPECT_EQ(buf.FindRec("5", 2), 1);
 }
 
 }  // namespace
