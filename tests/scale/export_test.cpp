@@ -187,10 +187,11 @@ TEST_F(ExportRun, AbortEndsTheProgram) {
 TEST_F(ExportRun, ErrorLinesBecomeTwoMessagesEach) {
     ThreeGoods();
     InstallFake(std::string("errors:0\t127.0.0.1\t1\t101\tE7\tZ\xB3" "a cena\r\n"
-                            "x\t127.0.0.2\t2\r\n"));
+                            "\r\n"  // a blank line reports nothing
+                            "x\t127.0.0.2\t2"));
     Export();
     std::vector<std::string> errors = Errors();
-    ASSERT_GE(errors.size(), 5u) << AllMessages();
+    ASSERT_EQ(errors.size(), 6u) << AllMessages();  // 2 x 2, then the failure in two lines
     EXPECT_EQ(errors[0], "Zła cena");
     EXPECT_EQ(errors[1], "IP: 127.0.0.1, Nr linii: 1, Nr PLU: 101, Kod błędu: E7");
     EXPECT_EQ(errors[2], "");
@@ -268,6 +269,18 @@ TEST_F(ExportRun, GoodsWhoseValuesDoNotFitAreLeftOut) {
     EXPECT_EQ(plu.substr(1002 + 1, 8), "00000005");
     EXPECT_EQ(plu.substr(1002 + 129, 8), "99999999");
     EXPECT_EQ(ReadFile(File("wynik.exp")), "PLU;1;0;101;DOD\r\nPLU;5;0;105;DOD\r\n");
+
+    // A code wider than the goods digits of the barcode would turn into
+    // another goods item's barcode.
+    Param("DigiSM_FormatKodu", "17");  // format 18: two goods digits
+    WriteGoods(Goods(1, "42", W("Mieści się"), 100) + Goods(2, "101", W("Za długi kod"), 100));
+    Export();
+    EXPECT_TRUE(Said("Towar 2 \"Za długi kod\" (kod 101) pominięty: kod nie mieści się w 2 cyfrach"))
+        << AllMessages();
+    plu = ReadFile(File("digism.exp"));
+    ASSERT_EQ(plu.size(), 1002u);
+    EXPECT_EQ(plu.substr(142, 13), "2742000000000");
+    EXPECT_EQ(ReadFile(File("wynik.exp")), "PLU;1;0;42;DOD\r\n");
 }
 
 TEST_F(ExportRun, OtherOperations) {
