@@ -35,10 +35,7 @@ void Declare(TMDataSet& table, Columns& columns, const ColumnSpec<Columns>* spec
 }
 
 // The unit entry id;precision;name split at ";".
-void SplitUnit(TLJWords& words, const std::string& entry) {
-    words.Delimiter = ";";
-    words.Init(entry);
-}
+void SplitUnit(TLJWords& words, const std::string& entry) { words.Init(entry); }
 
 }  // namespace
 
@@ -397,7 +394,7 @@ int KSExpBuf::NumerStawkiPrec(int rate) {
 
 std::string KSExpBuf::NazwaJedn(int id) {
     if (id != unitCacheId_) {
-        TLJWords w;
+        TLJWords w(";");
         bool found = false;
         for (const std::string& entry : units_) {
             SplitUnit(w, entry);
@@ -422,21 +419,21 @@ namespace {
 
 int KSExpBuf::IdxJednId(int i) const {
     if (i < 0 || i + 1 > static_cast<int>(units_.size())) UnitRangeError(lg_, "KSExpBufIdxJednIExceptio");
-    TLJWords w;
+    TLJWords w(";");
     SplitUnit(w, units_[static_cast<size_t>(i)]);
     return StrToIntDef(Trim(w[0]), 1);
 }
 
 int KSExpBuf::IdxJednPrec(int i) const {
     if (i < 0 || i + 1 > static_cast<int>(units_.size())) UnitRangeError(lg_, "KSExpBufIdxJednPExceptio");
-    TLJWords w;
+    TLJWords w(";");
     SplitUnit(w, units_[static_cast<size_t>(i)]);
     return StrToIntDef(Trim(w[1]), 0);
 }
 
 std::string KSExpBuf::IdxJednNazwa(int i) const {
     if (i < 0 || i + 1 > static_cast<int>(units_.size())) UnitRangeError(lg_, "KSExpBufIdxJednNExceptio");
-    TLJWords w;
+    TLJWords w(";");
     SplitUnit(w, units_[static_cast<size_t>(i)]);
     return w[2];
 }

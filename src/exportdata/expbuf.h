@@ -161,7 +161,7 @@ private:
     void WriteGoodsRow(size_t row, const KSTowRec& rec);
     void CountStatus(int status, int delta);
     // One trimmed, non-empty, non-comment line of the goods file.
-    void DispatchLine(TLJWords& words, const std::string& line, KSTowRec& tow, KSKontrRec& kontr,
+    void DispatchLine(TLJWords& words, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
                       KSAsort& asort);
     // Shared by the two reconciliations.
     void Reconcile(bool stripZeros, bool compareSets);

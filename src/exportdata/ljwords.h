@@ -13,6 +13,7 @@ namespace krv {
 class TLJWords {
 public:
     TLJWords() = default;
+    explicit TLJWords(std::string_view delimiter) : Delimiter(delimiter) {}
     TLJWords(const TLJWords&) = delete;
     TLJWords& operator=(const TLJWords&) = delete;
 

@@ -46,7 +46,7 @@ void KSTowRec::Clear() {
     wagowo_ilosciowy = false;
     opakowanie = false;
     cena_otwarta = true;
-    kod_opakowania = "0";
+    kod_opakowania.assign(1, '0');
     plu_opakowania = 0;
     nr_asort = 0;
     status = kStatusNone;
@@ -84,8 +84,7 @@ double KSTowRec::CenaAkt(int type) const {
 }
 
 void KSTowRec::FromLine(std::string_view line, const TMLgExtTools* lg) {
-    TLJWords words;
-    words.Delimiter = ";";
+    TLJWords words(";");
     words.Init(line);
     FromLine(words, lg);
 }

@@ -95,6 +95,30 @@ TEST(TMDataSetTest, FieldLookupAndDeclarationRules) {
     EXPECT_THROW(closed.Append(), Exception);
 }
 
+TEST(TMDataSetTest, IntegerColumnsKeepEveryValueWhateverItsSize) {
+    // Small values are stored narrowly; a larger one widens the column
+    // without touching the values already there.
+    Table t;
+    const std::vector<int32_t> values = {0, 1, -1, 127, -128, 300, -32768, 32767, 70000,
+                                         INT32_MIN, INT32_MAX, 5};
+    std::vector<int32_t> stored;
+    for (int32_t v : values) {
+        t.ds.Append();
+        t.id->SetAsInteger(v);
+        stored.push_back(v);
+        for (size_t r = 0; r < stored.size(); ++r) ASSERT_EQ(t.id->GetAsIntegerAt(r), stored[r]);
+    }
+    t.ds.SetPosition(2);
+    t.ds.Insert();
+    t.id->SetAsInteger(-99999);
+    stored.insert(stored.begin() + 2, -99999);
+    for (size_t r = 0; r < stored.size(); ++r) EXPECT_EQ(t.id->GetAsIntegerAt(r), stored[r]);
+    t.ds.Clear();
+    t.ds.Append();
+    t.id->SetAsInteger(3);
+    EXPECT_EQ(t.id->GetAsInteger(), 3);
+}
+
 TEST(TMDataSetTest, StringsRewrittenManyTimesKeepTheirNeighbours) {
     // Rewriting texts longer and shorter again and again reuses and reclaims
     // the column's bytes; every row must keep its own text throughout.

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Installs everything the project needs on a Debian 12 (bookworm) machine:
+# compilers and build tools, the test and benchmark libraries, the mingw-w64
+# cross compilers, wine for the Windows tests, Xvfb for the window tests.
+# Quick when everything is already there; never asks anything.
+set -euo pipefail
+
+PACKAGES=(
+    build-essential cmake ninja-build ccache
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev libfltk1.3-dev libcurl4-openssl-dev
+    xvfb xauth xdotool x11-apps imagemagick
+    mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+    wine wine64 wine32:i386
+    clang
+)
+
+installed() {
+    [[ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null)" == "ii " ]]
+}
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    installed "$p" || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+    echo "setup: all ${#PACKAGES[@]} packages present"
+    exit 0
+fi
+echo "setup: installing ${missing[*]}"
+
+if [[ "$(id -u)" -ne 0 ]]; then
+    if command -v sudo >/dev/null; then
+        exec sudo -n env CI="${CI:-}" bash "$0" "$@"
+    fi
+    echo "setup: must run as root (or with sudo) to install packages" >&2
+    exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+# wine32 is an i386 package.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+
+apt_get() {
+    apt-get -y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold \
+        -o Dpkg::Use-Pty=0 "$@" </dev/null
+}
+# One retry: a mirror can hiccup.
+apt_get update || { sleep 5; apt_get update; }
+apt_get install "${missing[@]}" || { sleep 5; apt_get update && apt_get install "${missing[@]}"; }
+
+still=()
+for p in "${PACKAGES[@]}"; do
+    installed "$p" || still+=("$p")
+done
+if ((${#still[@]})); then
+    echo "setup: still missing after install: ${still[*]}" >&2
+    exit 1
+fi
+echo "setup: done"

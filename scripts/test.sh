@@ -1,0 +1,234 @@
+#!/usr/bin/env bash
+# The project's test command. On a fresh Debian 12 machine it installs what is
+# missing, builds every configuration, checks the export tables and runs every
+# suite: Linux, Linux under ASan + UBSan, and the Windows builds under wine.
+# A virtual X server (Xvfb) provides the display for the whole run, so window
+# tests and wine work without a desktop. Ends with "N passed, N failed" and
+# exits non-zero when anything failed.
+#
+# Environment:
+#   JOBS=2                  parallel compile and test jobs
+#   TARVISCO_REQUIRE_WIN32  set to 1 to fail (not skip) the 32-bit Windows suite
+#                           on a machine whose kernel runs no 32-bit code
+#   TEST_TIMEOUT=1800       upper bound in seconds for one configuration's suite
+set -uo pipefail
+# shellcheck source=scripts/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+LOG_DIR="$BUILD_ROOT/logs"
+WINE_PREFIX_DIR="$BUILD_ROOT/wine"
+TEST_TIMEOUT="${TEST_TIMEOUT:-1800}"
+mkdir -p "$LOG_DIR"
+
+total_passed=0
+total_failed=0
+total_skipped=0
+summary=()
+declare -A built=()
+run_start=$(date +%s)
+
+# Runs one stage: a header, the command, its time and one summary line.
+# A failed stage counts as one failure unless the stage counted its own tests.
+stage_counted=0
+stage() {
+    local name="$1" start rc secs result
+    shift
+    echo
+    echo "==> $name  [$(date +%H:%M:%S)]"
+    start=$(date +%s)
+    stage_counted=0
+    stage_detail=""
+    "$@"
+    rc=$?
+    secs=$(($(date +%s) - start))
+    case $rc in
+        0) result=ok ;;
+        77) result=skipped ;;
+        *)
+            result=FAILED
+            ((stage_counted)) || total_failed=$((total_failed + 1))
+            ;;
+    esac
+    echo "<== $name: $result ($(fmt_secs "$secs"))"
+    summary+=("$(printf '%-16s %-8s %7s  %s' "$name" "$result" "$(fmt_secs "$secs")" "$stage_detail")")
+    return "$rc"
+}
+
+# Adds the counts of a closing line "...: N passed, N failed" from a log.
+count_plain_line() {
+    local line
+    line=$(grep -E '^([A-Za-z]+: )?[0-9]+ passed, [0-9]+ failed' "$1" | tail -n 1)
+    [[ -n "$line" ]] || return 1
+    local p f
+    p=$(sed -E 's/^([A-Za-z]+: )?([0-9]+) passed.*/\2/' <<<"$line")
+    f=$(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")
+    total_passed=$((total_passed + p))
+    total_failed=$((total_failed + f))
+    stage_counted=1
+    stage_detail="$p passed, $f failed"
+}
+
+# Adds the counts of ctest's closing line "...% tests passed, N tests failed
+# out of M"; ctest counts skipped tests (listed as "(Skipped)") as passed.
+count_ctest_line() {
+    local line failed all skipped
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+    [[ -n "$line" ]] || return 1
+    failed=$(sed -E 's/.*tests passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    all=$(sed -E 's/.*failed out of ([0-9]+).*/\1/' <<<"$line")
+    skipped=$(grep -cE '^[[:space:]]+[0-9]+ - .*\((Skipped|Disabled)\)$' "$1")
+    total_passed=$((total_passed + all - failed - skipped))
+    total_failed=$((total_failed + failed))
+    total_skipped=$((total_skipped + skipped))
+    stage_counted=1
+    stage_detail="$((all - failed - skipped)) passed, $failed failed"
+    ((skipped)) && stage_detail+=", $skipped skipped"
+    return 0
+}
+
+do_setup() { bash "$ROOT/scripts/setup.sh"; }
+
+do_build() {
+    local config="$1" log="$LOG_DIR/build-$1.log"
+    if bash "$ROOT/scripts/build.sh" "$config" >"$log" 2>&1; then
+        built[$config]=1
+        grep -E 'warning:' "$log" | sort -u | head -n 20
+        stage_detail="$(grep -c 'warning:' "$log") warning lines"
+        return 0
+    fi
+    tail -n 60 "$log"
+    stage_detail="see ${log#"$ROOT/"}"
+    return 1
+}
+
+do_exports() {
+    local targets=() t log="$LOG_DIR/exports.log"
+    for t in linux win32 win64; do
+        [[ -n "${built[$t]:-}" ]] && targets+=("$t")
+    done
+    ((${#targets[@]})) || { stage_detail="nothing built"; return 77; }
+    bash "$ROOT/scripts/check-exports.sh" "${targets[@]}" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    count_plain_line "$log" || return 1
+    return "$rc"
+}
+
+# One virtual display for everything that follows (window tests, wine).
+XVFB_PID=""
+do_display() {
+    local fdfile="$LOG_DIR/xvfb.display" i
+    rm -f "$fdfile"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >"$LOG_DIR/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for ((i = 0; i < 100; i++)); do
+        [[ -s "$fdfile" ]] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [[ ! -s "$fdfile" ]]; then
+        cat "$LOG_DIR/xvfb.log"
+        XVFB_PID=""
+        return 1
+    fi
+    DISPLAY=":$(head -n 1 "$fdfile")"
+    export DISPLAY
+    stage_detail="DISPLAY=$DISPLAY"
+    echo "Xvfb on $DISPLAY"
+}
+
+cleanup() {
+    if [[ -d "$WINE_PREFIX_DIR" ]] && command -v wineserver >/dev/null; then
+        WINEPREFIX="$WINE_PREFIX_DIR" timeout 30 wineserver -k >/dev/null 2>&1
+    fi
+    if [[ -n "$XVFB_PID" ]]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+
+run_ctest() {
+    local config="$1" log="$LOG_DIR/test-$1.log"
+    timeout --kill-after=30 "$TEST_TIMEOUT" \
+        ctest --test-dir "$BUILD_ROOT/$config" -j"$JOBS" --output-on-failure --no-tests=error \
+        --timeout 900 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    ((rc == 124)) && echo "test: $config suite stopped after ${TEST_TIMEOUT}s"
+    count_ctest_line "$log" || return 1
+    return "$rc"
+}
+
+do_test_linux() { run_ctest linux; }
+
+do_test_asan() {
+    local supp="$ROOT/tests/lsan.supp"
+    export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_string_checks=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    [[ -f "$supp" ]] && export LSAN_OPTIONS="suppressions=$supp"
+    run_ctest asan
+    local rc=$?
+    unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+    return "$rc"
+}
+
+# A fresh wine prefix under build/ for every run: nothing of an earlier run or
+# of the user's own ~/.wine can change the result.
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko installer prompts
+do_wine_prefix() {
+    export WINEPREFIX="$WINE_PREFIX_DIR" WINEARCH=win64
+    timeout 60 wineserver -k >/dev/null 2>&1
+    rm -rf "$WINEPREFIX"
+    timeout 300 /usr/lib/wine/wine64 wineboot -i </dev/null >"$LOG_DIR/wineboot.log" 2>&1 || {
+        cat "$LOG_DIR/wineboot.log"
+        return 1
+    }
+    timeout 120 wineserver -w
+    stage_detail="WINEPREFIX=${WINEPREFIX#"$ROOT/"}"
+}
+
+# This kernel may run 64-bit code only (IA-32 emulation off): then the 32-bit
+# wine loader cannot start and no 32-bit Windows program can run here.
+can_run_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+do_test_windows() {
+    local config="$1" count
+    if [[ "$config" == win32 ]] && ! can_run_32bit; then
+        count=$(ctest --test-dir "$BUILD_ROOT/$config" -N 2>/dev/null | sed -n 's/^Total Tests: //p')
+        echo "test: this machine cannot run 32-bit code (the 32-bit wine loader does not start);"
+        echo "test: the win32 build and its export table are checked, its ${count:-0} tests not run"
+        if [[ "${TARVISCO_REQUIRE_WIN32:-}" == 1 ]]; then
+            stage_detail="32-bit code cannot run here"
+            return 1
+        fi
+        total_skipped=$((total_skipped + ${count:-0}))
+        stage_detail="${count:-0} skipped: 32-bit code cannot run here"
+        return 77
+    fi
+    run_ctest "$config"
+}
+
+cd "$ROOT" || exit 1
+echo "tarvisco test run: $(date '+%Y-%m-%d %H:%M:%S'), $(nproc) cores, JOBS=$JOBS"
+
+stage setup do_setup
+for c in "${ALL_CONFIGS[@]}"; do
+    stage "build $c" do_build "$c"
+done
+stage exports do_exports
+stage display do_display
+[[ -n "${built[linux]:-}" ]] && stage "test linux" do_test_linux
+[[ -n "${built[asan]:-}" ]] && stage "test asan" do_test_asan
+if [[ -n "${built[win32]:-}${built[win64]:-}" ]] && stage "wine prefix" do_wine_prefix; then
+    [[ -n "${built[win64]:-}" ]] && stage "test win64" do_test_windows win64
+    [[ -n "${built[win32]:-}" ]] && stage "test win32" do_test_windows win32
+fi
+
+echo
+echo "==================== summary ===================="
+printf '%s\n' "${summary[@]}"
+echo "total time $(fmt_secs $(($(date +%s) - run_start))); logs in ${LOG_DIR#"$ROOT/"}/"
+closing="$total_passed passed, $total_failed failed"
+((total_skipped)) && closing+=", $total_skipped skipped"
+echo "$closing"
+((total_failed == 0))
