@@ -31,6 +31,21 @@ std::string ArchivePath(const std::string& path) {
     return (at == std::string::npos ? std::string() : path.substr(0, at + 1)) + "ARCH2.EXP";
 }
 
+// Blanks and control characters (bytes up to ' ') off both ends.
+std::string_view TrimView(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+size_t CountGoodsLines(const std::vector<std::string_view>& lines) {
+    size_t n = 0;
+    for (std::string_view line : lines)
+        if (TrimView(line).substr(0, 4) == "PLU;") ++n;
+    return n;
+}
+
 // Fields from..to joined with ";".
 std::string Join(TLJWords& w, int from, int to) {
     std::string text;
@@ -43,8 +58,8 @@ std::string Join(TLJWords& w, int from, int to) {
 
 }  // namespace
 
-void KSExpBuf::DispatchLine(TLJWords& w, const std::string& line, KSTowRec& tow,
-                            KSKontrRec& kontr, KSAsort& asort) {
+void KSExpBuf::DispatchLine(TLJWords& w, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
+                            KSAsort& asort) {
     const std::string& tag = w[0];
     if (tag == "PLU") {
         tow.FromLine(w, lg_);
@@ -82,7 +97,10 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
     if (action_)
         action_->MsgAdd(Tr(lg_, kSection, "ufReadFromksactionMsgAdd", "Wczytywanie listy towarów"),
                         lpvPlain, 100);
-    std::vector<std::string> lines;
+    // The file's text and its lines as views into it: one allocation for the
+    // whole file instead of one per line.
+    std::string text;
+    std::vector<std::string_view> lines;
     // Where a line failed, to tell the host after the progress line is closed.
     std::string failedLine;
     try {
@@ -90,14 +108,14 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
 
         lines.reserve(10000);
         try {
-            TMFile::ReadStringsFromFile(path, lines, 4096);
+            TMFile::ReadLinesFromFile(path, text, lines, 4096);
         } catch (const EFileError& e) {
             // Never an empty buffer that exports nothing: the host must learn
             // that its goods file was not there or could not be read.
-            if (!platform::FileExists(path))
-                throw EFileError(Tr(lg_, kSection, "ufReadFromFileMissing",
-                                    "Brak pliku z listą towarów: ") +
-                                 path);
+            if (!platform::FileExists(path) && !platform::DirectoryExists(path))
+                throw EFileError(
+                    Tr(lg_, kSection, "ufReadFromFileMissing", "Brak pliku z listą towarów: ") +
+                    path);
             throw EFileError(Tr(lg_, kSection, "ufReadFromFileReadError",
                                 "Błąd odczytu pliku z listą towarów: ") +
                              path + "\r\n" + e.Message());
@@ -105,13 +123,15 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
 
         if (action_) {
             action_->MsgS(lpvFinished);
-            action_->MsgAdd(Tr(lg_, kSection, "ufReadFromksactionMsgAdd_00001",
-                               "Analiza listy towarów"),
-                            lpvPercent, static_cast<int32_t>(lines.size()));
+            action_->MsgAdd(
+                Tr(lg_, kSection, "ufReadFromksactionMsgAdd_00001", "Analiza listy towarów"),
+                lpvPercent, static_cast<int32_t>(lines.size()));
         }
 
-        TLJWords words;
-        words.Delimiter = ";";
+        // Room for every goods row up front: the columns then never move.
+        towary_.Reserve(static_cast<size_t>(towary_.GetCount()) + CountGoodsLines(lines));
+
+        TLJWords words(";");
         KSTowRec tow;
         KSKontrRec kontr;
         KSAsort asort;
@@ -123,7 +143,7 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
                 if (action_) action_->MsgP(static_cast<int32_t>(i));
                 platform::SleepMs(kProgressPauseMs);
             }
-            std::string line = Trim(lines[i]);
+            std::string_view line = TrimView(lines[i]);
             if (line.empty() || line[0] == '#' || line[0] == '[') continue;
             try {
                 words.Init(line);
@@ -132,13 +152,14 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
                 failedLine = Tr(lg_, kSection, "ufReadFromLineExceptio",
                                 "Błąd w wierszu pliku towarów nr ") +
                              IntToStr(static_cast<int64_t>(i) + 1) + ": " +
-                             TLTools::StrMax(line, kLineExcerpt, true);
+                             TLTools::StrMax(std::string(line), kLineExcerpt, true);
                 throw;
             }
         }
         // The line list is large; let it go before the index is built.
         size_t lineCount = lines.size();
-        std::vector<std::string>().swap(lines);
+        std::vector<std::string_view>().swap(lines);
+        std::string().swap(text);
 
         if (action_) action_->MsgP(static_cast<int32_t>(lineCount));
         if (sort && towary_.GetCount() > 0 && !IsSorted()) {

@@ -21,19 +21,16 @@ auto Field(const TMLgExtTools* lg, const char* key, const char* text, Read read)
 
 }  // namespace
 
-KSKasjer::KSKasjer(std::string_view line, const TMLgExtTools* lg) : lg_(lg) {
-    words_.Delimiter = ";";
+KSKasjer::KSKasjer(std::string_view line, const TMLgExtTools* lg) : words_(";"), lg_(lg) {
     words_.Init(line);
 }
 
 KSKasjer::KSKasjer(int32_t numer, std::string_view nazwisko, int32_t poziom,
                    std::string_view identyfikator, std::string_view kodKarty,
                    const TMLgExtTools* lg)
-    : lg_(lg) {
-    words_.Delimiter = ";";
-    words_.Init(std::to_string(numer) + ";" + std::string(nazwisko) + ";" +
-                std::to_string(poziom) + ";" + std::string(identyfikator) + ";" +
-                std::string(kodKarty));
+    : words_(";"), lg_(lg) {
+    words_.Init(std::to_string(numer) + ";" + std::string(nazwisko) + ";" + std::to_string(poziom) +
+                ";" + std::string(identyfikator) + ";" + std::string(kodKarty));
 }
 
 int32_t KSKasjer::GetNumer() const {
@@ -61,8 +58,7 @@ std::string KSKasjer::GetKodKarty() const {
                  [&] { return words_[4]; });
 }
 
-KSWaluta::KSWaluta(std::string_view line, const TMLgExtTools* lg) : lg_(lg) {
-    words_.Delimiter = ";";
+KSWaluta::KSWaluta(std::string_view line, const TMLgExtTools* lg) : words_(";"), lg_(lg) {
     words_.Init(line);
 }
 

@@ -33,8 +33,7 @@ bool KSKontrRec::Bool(char c, const TMLgExtTools* lg) {
 }
 
 void KSKontrRec::FromLine(std::string_view line, const TMLgExtTools* lg) {
-    TLJWords w;
-    w.Delimiter = ";";
+    TLJWords w(";");
     w.Init(line);
     Clear();
     KontrId = StrToInt(w[1]);
@@ -62,8 +61,7 @@ void KSAsort::Clear() {
 }
 
 void KSAsort::FromLine(std::string_view line) {
-    TLJWords w;
-    w.Delimiter = ";";
+    TLJWords w(";");
     w.Init(line);
     Clear();
     as_asno = StrToInt(w[1]);

@@ -44,6 +44,86 @@ int32_t ToInteger(double value) {
 
 }  // namespace
 
+// --- detail::IntColumn -------------------------------------------------------
+
+namespace detail {
+
+void IntColumn::Resize(size_t rows) {
+    switch (width_) {
+        case 1:
+            i8_.resize(rows);
+            break;
+        case 2:
+            i16_.resize(rows);
+            break;
+        default:
+            i32_.resize(rows);
+            break;
+    }
+}
+
+void IntColumn::Insert(size_t row) {
+    auto at = [row](auto& v) {
+        v.insert(v.begin() + static_cast<ptrdiff_t>(row), 0);
+        v.pop_back();
+    };
+    switch (width_) {
+        case 1:
+            at(i8_);
+            break;
+        case 2:
+            at(i16_);
+            break;
+        default:
+            at(i32_);
+            break;
+    }
+}
+
+void IntColumn::Clear() {
+    width_ = 1;
+    i8_.clear();
+    i16_ = {};
+    i32_ = {};
+}
+
+void IntColumn::Reserve(size_t rows) {
+    switch (width_) {
+        case 1:
+            i8_.reserve(rows);
+            break;
+        case 2:
+            i16_.reserve(rows);
+            break;
+        default:
+            i32_.reserve(rows);
+            break;
+    }
+}
+
+void IntColumn::Widen(int32_t value) {
+    if (width_ == 1) {
+        size_t capacity = i8_.capacity();
+        if (value >= INT16_MIN && value <= INT16_MAX) {
+            i16_.reserve(capacity);
+            i16_.assign(i8_.begin(), i8_.end());
+            width_ = 2;
+        } else {
+            i32_.reserve(capacity);
+            i32_.assign(i8_.begin(), i8_.end());
+            width_ = 4;
+        }
+        i8_ = {};
+    } else if (width_ == 2) {
+        i32_.reserve(i16_.capacity());
+        i32_.assign(i16_.begin(), i16_.end());
+        i16_ = {};
+        width_ = 4;
+    }
+}
+
+}  // namespace detail
+
 // --- TMField -----------------------------------------------------------------
 
 void TMField::SetName(std::string name) {
@@ -63,8 +143,8 @@ size_t TMField::Row() const {
 
 void TMField::CheckRow(size_t row) const {
     if (row >= owner_->count_)
-        throw Exception(Format("Field '%s': row %zu does not exist (%zu rows)", name_.c_str(), row,
-                               owner_->count_));
+        throw Exception("Field '" + name_ + "': row " + std::to_string(row) + " does not exist (" +
+                        std::to_string(owner_->count_) + " rows)");
 }
 
 std::string_view TMField::StringViewAt(size_t row) const {
@@ -77,10 +157,14 @@ std::string_view TMField::StringViewAt(size_t row) const {
 std::string TMField::GetAsStringAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftString: return std::string(StringViewAt(row));
-        case TMFieldType::ftInteger: return IntToStr(ints_[row]);
-        case TMFieldType::ftFloat: return NumberText(numbers_[row]);
-        case TMFieldType::ftDateTime: return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
+        case TMFieldType::ftString:
+            return std::string(StringViewAt(row));
+        case TMFieldType::ftInteger:
+            return IntToStr(ints_.Get(row));
+        case TMFieldType::ftFloat:
+            return NumberText(numbers_[row]);
+        case TMFieldType::ftDateTime:
+            return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
     }
     return {};
 }
@@ -88,10 +172,13 @@ std::string TMField::GetAsStringAt(size_t row) const {
 int32_t TMField::GetAsIntegerAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: return ints_[row];
-        case TMFieldType::ftString: return StrToInt(Trim(StringViewAt(row)));
+        case TMFieldType::ftInteger:
+            return ints_.Get(row);
+        case TMFieldType::ftString:
+            return StrToInt(Trim(StringViewAt(row)));
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: return ToInteger(numbers_[row]);
+        case TMFieldType::ftDateTime:
+            return ToInteger(numbers_[row]);
     }
     return 0;
 }
@@ -99,10 +186,13 @@ int32_t TMField::GetAsIntegerAt(size_t row) const {
 double TMField::GetAsExtendedAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: return ints_[row];
-        case TMFieldType::ftString: return ParseNumber(StringViewAt(row));
+        case TMFieldType::ftInteger:
+            return ints_.Get(row);
+        case TMFieldType::ftString:
+            return ParseNumber(StringViewAt(row));
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: return numbers_[row];
+        case TMFieldType::ftDateTime:
+            return numbers_[row];
     }
     return 0;
 }
@@ -110,30 +200,50 @@ double TMField::GetAsExtendedAt(size_t row) const {
 void TMField::SetAsStringAt(size_t row, std::string_view value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftString: StoreString(row, value); break;
-        case TMFieldType::ftInteger: ints_[row] = StrToInt(Trim(value)); break;
-        case TMFieldType::ftFloat: numbers_[row] = ParseNumber(value); break;
-        case TMFieldType::ftDateTime: numbers_[row] = ParseDateTime(value); break;
+        case TMFieldType::ftString:
+            StoreString(row, value);
+            break;
+        case TMFieldType::ftInteger:
+            ints_.Set(row, StrToInt(Trim(value)));
+            break;
+        case TMFieldType::ftFloat:
+            numbers_[row] = ParseNumber(value);
+            break;
+        case TMFieldType::ftDateTime:
+            numbers_[row] = ParseDateTime(value);
+            break;
     }
 }
 
 void TMField::SetAsIntegerAt(size_t row, int32_t value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: ints_[row] = value; break;
-        case TMFieldType::ftString: StoreString(row, IntToStr(value)); break;
+        case TMFieldType::ftInteger:
+            ints_.Set(row, value);
+            break;
+        case TMFieldType::ftString:
+            StoreString(row, IntToStr(value));
+            break;
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: numbers_[row] = value; break;
+        case TMFieldType::ftDateTime:
+            numbers_[row] = value;
+            break;
     }
 }
 
 void TMField::SetAsExtendedAt(size_t row, double value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: ints_[row] = ToInteger(value); break;
-        case TMFieldType::ftString: StoreString(row, NumberText(value)); break;
+        case TMFieldType::ftInteger:
+            ints_.Set(row, ToInteger(value));
+            break;
+        case TMFieldType::ftString:
+            StoreString(row, NumberText(value));
+            break;
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: numbers_[row] = value; break;
+        case TMFieldType::ftDateTime:
+            numbers_[row] = value;
+            break;
     }
 }
 
@@ -172,28 +282,39 @@ void TMField::Compact() {
     waste_ = 0;
 }
 
-void TMField::AppendDefault() {
+void TMField::ResizeRows(size_t rows) {
     switch (type_) {
-        case TMFieldType::ftString: cells_.push_back({0, 0}); break;
-        case TMFieldType::ftInteger: ints_.push_back(0); break;
-        default: numbers_.push_back(0.0); break;
+        case TMFieldType::ftString:
+            cells_.resize(rows, Cell{0, 0});
+            break;
+        case TMFieldType::ftInteger:
+            ints_.Resize(rows);
+            break;
+        default:
+            numbers_.resize(rows, 0.0);
+            break;
     }
 }
 
 void TMField::InsertDefault(size_t row) {
+    // There is always an unused slot at the end to drop.
     switch (type_) {
         case TMFieldType::ftString:
             cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), Cell{0, 0});
+            cells_.pop_back();
             break;
         case TMFieldType::ftInteger:
-            ints_.insert(ints_.begin() + static_cast<ptrdiff_t>(row), 0);
+            ints_.Insert(row);
             break;
-        default: numbers_.insert(numbers_.begin() + static_cast<ptrdiff_t>(row), 0.0); break;
+        default:
+            numbers_.insert(numbers_.begin() + static_cast<ptrdiff_t>(row), 0.0);
+            numbers_.pop_back();
+            break;
     }
 }
 
 void TMField::ClearRows() {
-    ints_.clear();
+    ints_.Clear();
     numbers_.clear();
     cells_.clear();
     arena_.clear();
@@ -202,9 +323,15 @@ void TMField::ClearRows() {
 
 void TMField::Reserve(size_t rows) {
     switch (type_) {
-        case TMFieldType::ftString: cells_.reserve(rows); break;
-        case TMFieldType::ftInteger: ints_.reserve(rows); break;
-        default: numbers_.reserve(rows); break;
+        case TMFieldType::ftString:
+            cells_.reserve(rows);
+            break;
+        case TMFieldType::ftInteger:
+            ints_.Reserve(rows);
+            break;
+        default:
+            numbers_.reserve(rows);
+            break;
     }
 }
 
@@ -212,7 +339,8 @@ void TMField::Reserve(size_t rows) {
 
 TMField* TMFields::Add() {
     if (owner_->IsOpen()) throw Exception("Fields cannot be added to an open table");
-    fields_.push_back(std::unique_ptr<TMField>(new TMField(owner_, static_cast<int>(fields_.size()))));
+    fields_.push_back(
+        std::unique_ptr<TMField>(new TMField(owner_, static_cast<int>(fields_.size()))));
     return fields_.back().get();
 }
 
@@ -229,21 +357,32 @@ TMField* TMCustomDataSet::FieldByName(std::string_view name) const {
     throw Exception("Field '" + std::string(name) + "' not found");
 }
 
-void TMCustomDataSet::Open() { open_ = true; }
+void TMCustomDataSet::Open() {
+    open_ = true;
+}
 
 void TMCustomDataSet::SetPosition(int row) {
     position_ = row < 0 ? 0 : static_cast<size_t>(row);
 }
 
+void TMCustomDataSet::Grow() {
+    size_t want = allocated_ < 32 ? 64 : allocated_ * 2;
+    if (reserved_ > allocated_ && reserved_ < want) want = reserved_;
+    if (want <= count_) want = count_ + 1;
+    for (auto& f : fields_.fields_) f->ResizeRows(want);
+    allocated_ = want;
+}
+
 void TMCustomDataSet::Append() {
     if (!open_) throw Exception("The table is not open");
-    for (auto& f : fields_.fields_) f->AppendDefault();
+    if (count_ == allocated_) Grow();
     position_ = count_++;
 }
 
 void TMCustomDataSet::Insert() {
     if (!open_) throw Exception("The table is not open");
     if (position_ > count_) position_ = count_;
+    if (count_ == allocated_) Grow();
     for (auto& f : fields_.fields_) f->InsertDefault(position_);
     ++count_;
 }
@@ -251,10 +390,14 @@ void TMCustomDataSet::Insert() {
 void TMCustomDataSet::Clear() {
     for (auto& f : fields_.fields_) f->ClearRows();
     count_ = 0;
+    allocated_ = 0;
+    reserved_ = 0;
     position_ = 0;
 }
 
 void TMCustomDataSet::Reserve(size_t rows) {
+    if (rows <= reserved_) return;
+    reserved_ = rows;
     for (auto& f : fields_.fields_) f->Reserve(rows);
 }
 

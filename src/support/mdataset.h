@@ -8,6 +8,7 @@
 // and keep the pointer: fields live as long as their table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,8 +21,54 @@ enum class TMFieldType { ftInteger, ftString, ftFloat, ftDateTime };
 
 class TMCustomDataSet;
 
+namespace detail {
+
+// An integer column stored in the narrowest width that holds every value
+// written so far (1, 2 or 4 bytes): most columns hold flags, statuses and
+// small numbers. A wider value widens the whole column once.
+class IntColumn {
+  public:
+    int32_t Get(size_t row) const {
+        switch (width_) {
+            case 1:
+                return i8_[row];
+            case 2:
+                return i16_[row];
+            default:
+                return i32_[row];
+        }
+    }
+    void Set(size_t row, int32_t value) {
+        if (width_ == 1 && value >= INT8_MIN && value <= INT8_MAX) {
+            i8_[row] = static_cast<int8_t>(value);
+        } else if (width_ == 2 && value >= INT16_MIN && value <= INT16_MAX) {
+            i16_[row] = static_cast<int16_t>(value);
+        } else if (width_ == 4) {
+            i32_[row] = value;
+        } else {
+            Widen(value);
+            Set(row, value);
+        }
+    }
+    void Resize(size_t rows);
+    // A zero at `row`; the last value (an unused slot) drops off the end.
+    void Insert(size_t row);
+    void Clear();
+    void Reserve(size_t rows);
+
+  private:
+    void Widen(int32_t value);
+
+    int width_ = 1;
+    std::vector<int8_t> i8_;
+    std::vector<int16_t> i16_;
+    std::vector<int32_t> i32_;
+};
+
+}  // namespace detail
+
 class TMField {
-public:
+  public:
     TMField(const TMField&) = delete;
     TMField& operator=(const TMField&) = delete;
 
@@ -54,7 +101,7 @@ public:
     // to this field.
     std::string_view StringViewAt(size_t row) const;
 
-private:
+  private:
     friend class TMCustomDataSet;
     friend class TMFields;
     TMField(TMCustomDataSet* owner, int index) : owner_(owner), index_(index) {}
@@ -66,7 +113,7 @@ private:
 
     size_t Row() const;
     void CheckRow(size_t row) const;
-    void AppendDefault();
+    void ResizeRows(size_t rows);
     void InsertDefault(size_t row);
     void ClearRows();
     void Reserve(size_t rows);
@@ -78,7 +125,7 @@ private:
     std::string name_;
     TMFieldType type_ = TMFieldType::ftString;
 
-    std::vector<int32_t> ints_;
+    detail::IntColumn ints_;
     std::vector<double> numbers_;
     std::vector<Cell> cells_;
     std::string arena_;  // the bytes of every string cell
@@ -87,21 +134,21 @@ private:
 
 // The field list of a table.
 class TMFields {
-public:
+  public:
     explicit TMFields(TMCustomDataSet* owner) : owner_(owner) {}
     // A new field, named and typed by the caller before the table opens.
     TMField* Add();
     TMField* GetFields(int index) const { return fields_.at(static_cast<size_t>(index)).get(); }
     int GetCount() const { return static_cast<int>(fields_.size()); }
 
-private:
+  private:
     friend class TMCustomDataSet;
     TMCustomDataSet* owner_;
     std::vector<std::unique_ptr<TMField>> fields_;
 };
 
 class TMCustomDataSet {
-public:
+  public:
     TMCustomDataSet() : fields_(this) {}
     virtual ~TMCustomDataSet() = default;
     TMCustomDataSet(const TMCustomDataSet&) = delete;
@@ -137,12 +184,18 @@ public:
     // Room for this many rows without reallocating.
     void Reserve(size_t rows);
 
-private:
+  private:
     friend class TMField;
+
+    // Columns hold allocated_ slots, the unused ones empty, so that appending
+    // a row is a count most of the time and the columns grow in bulk.
+    void Grow();
 
     TMFields fields_;
     bool open_ = false;
     size_t count_ = 0;
+    size_t allocated_ = 0;
+    size_t reserved_ = 0;
     size_t position_ = 0;
 };
 

@@ -68,7 +68,9 @@ void TMFile::FlushWrites() {
     writeBuf_.clear();
 }
 
-void TMFile::DropReadBuffer() { readLen_ = 0; }
+void TMFile::DropReadBuffer() {
+    readLen_ = 0;
+}
 
 void TMFile::SetPointer(uint64_t position) {
     RequireOpen("Cannot position in file");
@@ -152,54 +154,48 @@ bool TMFile::ReadLine(std::string& line, std::string_view terminator) {
     return any;
 }
 
-void TMFile::ReadStringsFromFile(const std::string& path, std::vector<std::string>& list,
-                                 size_t bufferSize) {
-    list.clear();
+void TMFile::ReadLinesFromFile(const std::string& path, std::string& text,
+                               std::vector<std::string_view>& lines, size_t bufferSize) {
+    lines.clear();
+    text.clear();
     TMFile file;
     file.SetPath(path);
     file.SetReadOnly(true);
     file.Open();
-    std::vector<char> chunk(std::max(bufferSize, kReadChunk));
-    std::string pending;  // the unfinished line of the previous chunk
-    bool pendingCr = false;  // the previous chunk ended with CR
-    bool open = false;       // a line has started and not yet ended
+    // Read straight into the text: the file's size is known, so one pass
+    // and no copy. A file that grows meanwhile is read to its new end.
+    uint64_t size = file.GetSize();
+    if (size >= text.max_size()) file.Fail("Cannot read file", "the file is too large");
+    text.resize(std::max<size_t>(static_cast<size_t>(size), bufferSize));
+    size_t filled = 0;
     std::string reason;
     for (;;) {
-        int64_t got = file.raw_.Read(chunk.data(), chunk.size(), &reason);
+        if (filled == text.size()) text.resize(text.size() + std::max(bufferSize, kReadChunk));
+        int64_t got = file.raw_.Read(text.data() + filled, text.size() - filled, &reason);
         if (got < 0) file.Fail("Cannot read file", reason);
         if (got == 0) break;
-        const char* p = chunk.data();
-        const char* end = p + got;
-        if (pendingCr && *p == '\n') ++p;
-        pendingCr = false;
-        while (p < end) {
-            const char* q = p;
-            while (q < end && *q != '\r' && *q != '\n') ++q;
-            if (q == end) {
-                pending.append(p, q);
-                open = true;
-                break;
-            }
-            if (pending.empty()) {
-                list.emplace_back(p, q);
-            } else {
-                pending.append(p, q);
-                list.push_back(std::move(pending));
-                pending.clear();
-            }
-            open = false;
-            if (*q == '\r') {
-                if (q + 1 == end) {
-                    pendingCr = true;
-                } else if (q[1] == '\n') {
-                    ++q;
-                }
-            }
-            p = q + 1;
-        }
+        filled += static_cast<size_t>(got);
     }
-    if (open) list.push_back(std::move(pending));
+    text.resize(filled);
     file.Close();
+
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        const char* q = p;
+        while (q < end && *q != '\r' && *q != '\n') ++q;
+        lines.emplace_back(p, static_cast<size_t>(q - p));
+        if (q < end && *q == '\r' && q + 1 < end && q[1] == '\n') ++q;
+        p = q + 1;
+    }
+}
+
+void TMFile::ReadStringsFromFile(const std::string& path, std::vector<std::string>& list,
+                                 size_t bufferSize) {
+    std::string text;
+    std::vector<std::string_view> lines;
+    ReadLinesFromFile(path, text, lines, bufferSize);
+    list.assign(lines.begin(), lines.end());
 }
 
 }  // namespace krv

@@ -13,7 +13,7 @@
 namespace krv {
 
 class TMFile {
-public:
+  public:
     TMFile() = default;
     ~TMFile();
     TMFile(const TMFile&) = delete;
@@ -49,11 +49,15 @@ public:
     bool ReadLine(std::string& line, std::string_view terminator = "\r\n");
 
     // Replaces `list` with the lines of the text file at `path` (CR LF, LF or
-    // CR ends). `bufferSize` is the read granularity.
+    // CR ends). `bufferSize` is the least read granularity.
     static void ReadStringsFromFile(const std::string& path, std::vector<std::string>& list,
                                     size_t bufferSize = 4096);
+    // The same lines without a copy each: `text` receives the whole file and
+    // `lines` views into it (valid while `text` is neither changed nor freed).
+    static void ReadLinesFromFile(const std::string& path, std::string& text,
+                                  std::vector<std::string_view>& lines, size_t bufferSize = 4096);
 
-private:
+  private:
     [[noreturn]] void Fail(const char* what, const std::string& reason) const;
     void RequireOpen(const char* what) const;
     void FlushWrites();

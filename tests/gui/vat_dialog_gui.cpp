@@ -15,7 +15,16 @@
 using namespace krv;
 using namespace krv::test;
 
+#ifndef _WIN32
+// Under LeakSanitizer: the font cache that the toolkit fills through
+// fontconfig lives until the process ends, by design.
+extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     gui::UserScript script;
     script.artifacts = argc > 1 ? argv[1] : ".";
     script.shotName = argc > 2 ? argv[2] : "vat_dialog";

@@ -43,7 +43,8 @@ TEST(TMDataSetTest, RowsAppendInsertAndMove) {
     t.name->SetAsString("b");
     ASSERT_EQ(t.ds.GetCount(), 3);
     std::string seen;
-    for (t.ds.First(); !t.ds.Eof(); t.ds.Next()) seen += t.name->GetAsString() + t.id->GetAsString();
+    for (t.ds.First(); !t.ds.Eof(); t.ds.Next())
+        seen += t.name->GetAsString() + t.id->GetAsString();
     EXPECT_EQ(seen, "a1b2c3");
     // New rows start empty.
     t.ds.Append();
@@ -95,6 +96,30 @@ TEST(TMDataSetTest, FieldLookupAndDeclarationRules) {
     EXPECT_THROW(closed.Append(), Exception);
 }
 
+TEST(TMDataSetTest, IntegerColumnsKeepEveryValueWhateverItsSize) {
+    // Small values are stored narrowly; a larger one widens the column
+    // without touching the values already there.
+    Table t;
+    const std::vector<int32_t> values = {0,      1,     -1,    127,       -128,      300,
+                                         -32768, 32767, 70000, INT32_MIN, INT32_MAX, 5};
+    std::vector<int32_t> stored;
+    for (int32_t v : values) {
+        t.ds.Append();
+        t.id->SetAsInteger(v);
+        stored.push_back(v);
+        for (size_t r = 0; r < stored.size(); ++r) ASSERT_EQ(t.id->GetAsIntegerAt(r), stored[r]);
+    }
+    t.ds.SetPosition(2);
+    t.ds.Insert();
+    t.id->SetAsInteger(-99999);
+    stored.insert(stored.begin() + 2, -99999);
+    for (size_t r = 0; r < stored.size(); ++r) EXPECT_EQ(t.id->GetAsIntegerAt(r), stored[r]);
+    t.ds.Clear();
+    t.ds.Append();
+    t.id->SetAsInteger(3);
+    EXPECT_EQ(t.id->GetAsInteger(), 3);
+}
+
 TEST(TMDataSetTest, StringsRewrittenManyTimesKeepTheirNeighbours) {
     // Rewriting texts longer and shorter again and again reuses and reclaims
     // the column's bytes; every row must keep its own text throughout.
@@ -103,14 +128,16 @@ TEST(TMDataSetTest, StringsRewrittenManyTimesKeepTheirNeighbours) {
     for (size_t i = 0; i < rows; ++i) t.Row(static_cast<int>(i), "row" + std::to_string(i));
     for (int round = 0; round < 40; ++round) {
         for (size_t i = 0; i < rows; i += 3) {
-            std::string text(static_cast<size_t>(round * 10 % 97) + 1, static_cast<char>('a' + round % 26));
+            std::string text(static_cast<size_t>(round * 10 % 97) + 1,
+                             static_cast<char>('a' + round % 26));
             t.name->SetAsStringAt(i, text + std::to_string(i));
         }
     }
     for (size_t i = 0; i < rows; ++i) {
-        std::string want = i % 3 == 0 ? std::string(390 % 97 + 1, static_cast<char>('a' + 39 % 26)) +
-                                            std::to_string(i)
-                                      : "row" + std::to_string(i);
+        std::string want =
+            i % 3 == 0
+                ? std::string(390 % 97 + 1, static_cast<char>('a' + 39 % 26)) + std::to_string(i)
+                : "row" + std::to_string(i);
         ASSERT_EQ(t.name->GetAsStringAt(i), want) << i;
     }
     t.name->SetAsStringAt(5, "");

@@ -1,0 +1,94 @@
+// krvhost: a command-line host for the tarvisco driver library. It loads the
+// library at run time the way the back-office host does, keeps a device
+// profile in a file and runs the library's export in the terminal.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "commands.h"
+
+using namespace krv::host;
+
+namespace {
+
+const char kUsage[] =
+    "usage: krvhost [options] COMMAND [arguments]\n"
+    "\n"
+    "commands:\n"
+    "  info                 the library's kind and properties\n"
+    "  params               the parameter catalogue with defaults, limits and choices\n"
+    "  set NAME VALUE       store a value in the device profile\n"
+    "  get [NAME]           show one value of the device profile, or all of them\n"
+    "  export [--auto]      export the goods file of the exchange directory to the scale\n"
+    "                       (--auto: as an automatically started export)\n"
+    "  demo [--keep]        a whole export against the simulated scale on 127.0.0.1\n"
+    "                       (--keep: leave the temporary files in place)\n"
+    "\n"
+    "options:\n"
+    "  --library PATH       the driver library (default: beside krvhost, then the build tree)\n"
+    "  --profile FILE       the device profile (default: krvhost.ini)\n"
+    "  --lang FILE          translations of the library's texts (section/key=text lines)\n"
+    "  --trace              log every callback of the library on standard error\n"
+    "  --help               this text\n"
+    "\n"
+    "exit codes: 0 done (export: result stored), 1 operation failed, 2 bad usage,\n"
+    "            3 library not loadable\n";
+
+bool NeedsValue(const std::string& a) { return a == "--library" || a == "--profile" || a == "--lang"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        std::string value;
+        bool inline_value = false;
+        if (a.rfind("--", 0) == 0 && a.find('=') != std::string::npos) {
+            value = a.substr(a.find('=') + 1);
+            a = a.substr(0, a.find('='));
+            inline_value = true;
+        }
+        if (NeedsValue(a)) {
+            if (!inline_value) {
+                if (i + 1 >= argc) {
+                    std::fprintf(stderr, "krvhost: %s needs a value\n%s", a.c_str(), kUsage);
+                    return kExitUsage;
+                }
+                value = argv[++i];
+            }
+            if (a == "--library") o.library = value;
+            else if (a == "--profile") o.profile = value;
+            else o.lang = value;
+        } else if (a == "--trace") {
+            o.trace = true;
+        } else if (a == "--auto") {
+            o.automatic = true;
+        } else if (a == "--keep") {
+            o.keep = true;
+        } else if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return kExitOk;
+        } else if (a.rfind("--", 0) == 0 && o.command != "set") {
+            std::fprintf(stderr, "krvhost: unknown option %s\n%s", a.c_str(), kUsage);
+            return kExitUsage;
+        } else if (o.command.empty()) {
+            o.command = a;
+        } else {
+            o.args.push_back(argv[i]);
+        }
+    }
+    if ((o.automatic && o.command != "export") || (o.keep && o.command != "demo")) {
+        std::fprintf(stderr, "krvhost: --auto belongs to export and --keep to demo\n");
+        return kExitUsage;
+    }
+    if (o.command == "info") return CmdInfo(o);
+    if (o.command == "params") return CmdParams(o);
+    if (o.command == "set") return CmdSet(o);
+    if (o.command == "get") return CmdGet(o);
+    if (o.command == "export") return CmdExport(o);
+    if (o.command == "demo") return CmdDemo(o);
+    std::fprintf(stderr, "krvhost: %s\n%s",
+                 o.command.empty() ? "no command given" : ("unknown command " + o.command).c_str(), kUsage);
+    return kExitUsage;
+}

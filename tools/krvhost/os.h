@@ -1,0 +1,91 @@
+// Everything krvhost needs from the operating system, behind one small
+// interface: loading the library, the executable's folder, the terminal,
+// Ctrl+C, starting and stopping helper processes. One implementation per
+// system (os_posix.cpp, os_win32.cpp); nothing else in krvhost is
+// system-specific (files go through std::filesystem and stdio).
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace krv::host {
+
+// A library loaded by path at run time (dlopen / LoadLibraryA).
+class DynamicLibrary {
+public:
+    DynamicLibrary() = default;
+    ~DynamicLibrary();
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+
+    // False with *error set when the file cannot be loaded.
+    bool Open(const std::string& path, std::string* error);
+    // Null when the library has no such name.
+    void* Symbol(const char* name) const;
+    void Close();
+
+private:
+    void* handle_ = nullptr;
+};
+
+// The folder of the running executable, ending with the path separator.
+std::string ExecutableDir();
+
+// The separator the library expects at the end of an exchange directory.
+char PathSeparator();
+
+// "libtarvisco.so" or "tarvisco.dll".
+const char* LibraryFileName();
+// "" or ".exe": the ending of the helper programs' file names.
+const char* ProgramSuffix();
+
+// Prepares the console once at start (UTF-8 output on Windows).
+void PrepareConsole();
+// True when the stream is an interactive terminal.
+bool IsTerminal(std::FILE* stream);
+// Switches on colour escapes for a terminal; false when it cannot show them.
+bool EnableColours(std::FILE* stream);
+
+// The window handle given to the library as the owner of its dialogs
+// (the console window on Windows, null elsewhere).
+void* MainWindowHandle();
+
+// Ctrl+C: the first one only raises the flag that the interruption query
+// reads; a second one ends the program as usual.
+void InstallInterruptHandler();
+bool InterruptRequested();
+
+void SleepMs(int ms);
+
+// A helper program started by krvhost (the scale simulator of the demo).
+class ChildProcess {
+public:
+    ChildProcess();
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts program with args (no shell); its standard output and error go
+    // to log_path (appended). False with *error set on failure.
+    bool Start(const std::string& program, const std::vector<std::string>& args,
+               const std::string& log_path, std::string* error);
+    bool Running();
+    // Asks the program to stop, and kills it when it has not stopped within
+    // grace_ms. Waits for it in both cases.
+    void Stop(int grace_ms);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Stops every process of this user whose program is the file at program_path
+// (also a script run by its interpreter) and returns how many there were.
+int StopProgramsRunningFrom(const std::string& program_path);
+
+// Marks a copied program as executable (no-op on Windows).
+bool MakeExecutable(const std::string& path);
+
+}  // namespace krv::host
