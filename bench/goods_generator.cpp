@@ -13,7 +13,7 @@ namespace {
 // std::mt19937 is specified to the bit; the distributions are not, so the
 // generator draws its numbers itself.
 class Draw {
-public:
+  public:
     explicit Draw(uint32_t seed) : rng_(seed) {}
     uint32_t Below(uint32_t n) { return static_cast<uint32_t>(rng_() % n); }
     bool Chance(uint32_t percent) { return Below(100) < percent; }
@@ -22,20 +22,24 @@ public:
         return items[Below(N)];
     }
 
-private:
+  private:
     std::mt19937 rng_;
 };
 
-const char* const kNouns[] = {"Chleb", "Bułka", "Kiełbasa", "Szynka", "Ser", "Masło",
-                              "Jabłka", "Gruszki", "Śliwki", "Pomidory", "Ogórki", "Łosoś",
-                              "Śledź", "Pączek", "Żurek", "Mleko", "Jogurt", "Kabanosy",
-                              "Polędwica", "Boczek", "Twaróg", "Ziemniaki", "Cebula", "Marchew"};
-const char* const kAdjectives[] = {"żytni", "pszenny", "wędzony", "świeży", "śląski", "wiejski",
-                                   "extra", "ekologiczny", "królewski", "tradycyjny", "łagodny",
-                                   "pikantny", "domowy", "źródlany", "górski", "polski"};
-const char* const kDescriptions[] = {"Produkt polski", "Przechowywać w chłodnym miejscu",
-                                     "Zawiera gluten", "Bez konserwantów", "Wyrób regionalny",
-                                     "Może zawierać orzechy", "Najlepiej spożyć przed końcem daty"};
+const char* const kNouns[] = {"Chleb",     "Bułka",   "Kiełbasa", "Szynka",    "Ser",    "Masło",
+                              "Jabłka",    "Gruszki", "Śliwki",   "Pomidory",  "Ogórki", "Łosoś",
+                              "Śledź",     "Pączek",  "Żurek",    "Mleko",     "Jogurt", "Kabanosy",
+                              "Polędwica", "Boczek",  "Twaróg",   "Ziemniaki", "Cebula", "Marchew"};
+const char* const kAdjectives[] = {
+    "żytni",     "pszenny",    "wędzony", "świeży",   "śląski", "wiejski",  "extra",  "ekologiczny",
+    "królewski", "tradycyjny", "łagodny", "pikantny", "domowy", "źródlany", "górski", "polski"};
+const char* const kDescriptions[] = {"Produkt polski",
+                                     "Przechowywać w chłodnym miejscu",
+                                     "Zawiera gluten",
+                                     "Bez konserwantów",
+                                     "Wyrób regionalny",
+                                     "Może zawierać orzechy",
+                                     "Najlepiej spożyć przed końcem daty"};
 const char* const kStatuses[] = {"DOD", "AKT", "CEN", "USU"};
 struct Vat {
     int percent;
@@ -56,7 +60,9 @@ std::string Digits(Draw& d, int n) {
     return s;
 }
 
-std::string Price(Draw& d, uint32_t max) { return std::to_string(49 + d.Below(max)); }
+std::string Price(Draw& d, uint32_t max) {
+    return std::to_string(49 + d.Below(max));
+}
 
 }  // namespace
 
@@ -105,14 +111,13 @@ std::string GenerateGoodsFile(const GoodsFileOptions& o) {
             if (!weighed) name += " g";
         }
         const char* unit = weighed ? "3" : (d.Chance(80) ? "1" : (d.Chance(50) ? "4" : "5"));
-        std::string f = "PLU;" + std::to_string(i) + ";" + std::to_string(d.Below(1000)) + ";" +
-                        kod + ";" + name + ";" + Price(d, 9000) + ";" + Price(d, 8000) + ";" +
-                        (d.Chance(20) ? Price(d, 8000) : "0") + ";" +
-                        (d.Chance(10) ? Price(d, 8000) : "0") + ";" + std::to_string(vat.percent) +
-                        ";" + unit + ";" + (weighed ? "T" : "F") + ";" + (weighed ? "3" : "0") +
-                        ";" + (weighed && d.Chance(20) ? "T" : "F") + ";F;" +
-                        (weighed ? "T" : "F") + ";0;;" + std::to_string(d.Below(40)) + ";" +
-                        d.Pick(kStatuses);
+        std::string f =
+            "PLU;" + std::to_string(i) + ";" + std::to_string(d.Below(1000)) + ";" + kod + ";" +
+            name + ";" + Price(d, 9000) + ";" + Price(d, 8000) + ";" +
+            (d.Chance(20) ? Price(d, 8000) : "0") + ";" + (d.Chance(10) ? Price(d, 8000) : "0") +
+            ";" + std::to_string(vat.percent) + ";" + unit + ";" + (weighed ? "T" : "F") + ";" +
+            (weighed ? "3" : "0") + ";" + (weighed && d.Chance(20) ? "T" : "F") + ";F;" +
+            (weighed ? "T" : "F") + ";0;;" + std::to_string(d.Below(40)) + ";" + d.Pick(kStatuses);
         // Most lines carry the optional fields, some in the short layout.
         uint32_t layout = d.Below(10);
         if (layout >= 3) {

@@ -22,7 +22,8 @@ struct ColumnSpec {
     TMField* Columns::*member;
 };
 
-#define KRV_COL(set, name, type) {#name, FT::type, &set::name}
+#define KRV_COL(set, name, type) \
+    { #name, FT::type, &set::name }
 template <typename Columns>
 void Declare(TMDataSet& table, Columns& columns, const ColumnSpec<Columns>* specs, size_t n) {
     for (size_t i = 0; i < n; ++i) {
@@ -35,7 +36,9 @@ void Declare(TMDataSet& table, Columns& columns, const ColumnSpec<Columns>* spec
 }
 
 // The unit entry id;precision;name split at ";".
-void SplitUnit(TLJWords& words, const std::string& entry) { words.Init(entry); }
+void SplitUnit(TLJWords& words, const std::string& entry) {
+    words.Init(entry);
+}
 
 }  // namespace
 
@@ -44,45 +47,68 @@ KSExpBuf::KSExpBuf(TKSActionBase* action)
     BuildTables();
 }
 
-KSExpBuf::~KSExpBuf() { Clear(); }
+KSExpBuf::~KSExpBuf() {
+    Clear();
+}
 
 void KSExpBuf::BuildTables() {
     using G = GoodsColumns;
     static const ColumnSpec<G> kGoods[] = {
-        KRV_COL(G, plu, ftInteger),          KRV_COL(G, koldod, ftInteger),
-        KRV_COL(G, kod, ftString),           KRV_COL(G, cena, ftFloat),
-        KRV_COL(G, cena_hurt, ftFloat),      KRV_COL(G, cena_noc, ftFloat),
-        KRV_COL(G, cena_dod, ftFloat),       KRV_COL(G, nazwa, ftString),
-        KRV_COL(G, stawka, ftInteger),       KRV_COL(G, stawka_prec, ftInteger),
-        KRV_COL(G, jedn, ftInteger),         KRV_COL(G, czy_wazony, ftInteger),
-        KRV_COL(G, precyzja, ftInteger),     KRV_COL(G, wagowo_ilosciowy, ftInteger),
-        KRV_COL(G, opakowanie, ftInteger),   KRV_COL(G, cena_otwarta, ftInteger),
-        KRV_COL(G, kod_opakowania, ftString), KRV_COL(G, plu_opakowania, ftInteger),
-        KRV_COL(G, nr_asort, ftInteger),     KRV_COL(G, status, ftInteger),
-        KRV_COL(G, nr_buf, ftInteger),       KRV_COL(G, plu_rec, ftString),
-        KRV_COL(G, tr_ok, ftInteger),        KRV_COL(G, flag, ftInteger),
-        KRV_COL(G, add_rec, ftInteger),      KRV_COL(G, org_barcode, ftString),
-        KRV_COL(G, org_status, ftInteger),   KRV_COL(G, opis1, ftString),
-        KRV_COL(G, opis2, ftString),         KRV_COL(G, PKWiU, ftString),
-        KRV_COL(G, SWW, ftString),           KRV_COL(G, TerminW, ftInteger),
-        KRV_COL(G, fd_nr_src_buf, ftInteger), KRV_COL(G, fd_from_ecr, ftInteger),
-        KRV_COL(G, fd_tow_z_kontr, ftInteger), KRV_COL(G, opis3, ftString),
-        KRV_COL(G, opis4, ftString),         KRV_COL(G, poziom_cen, ftInteger),
-        KRV_COL(G, ile_w_kodzie, ftInteger), KRV_COL(G, fd_dod_rabat_tow, ftFloat),
-        KRV_COL(G, nazwa_pelna, ftString),   KRV_COL(G, ile_jedn, ftInteger),
+        KRV_COL(G, plu, ftInteger),
+        KRV_COL(G, koldod, ftInteger),
+        KRV_COL(G, kod, ftString),
+        KRV_COL(G, cena, ftFloat),
+        KRV_COL(G, cena_hurt, ftFloat),
+        KRV_COL(G, cena_noc, ftFloat),
+        KRV_COL(G, cena_dod, ftFloat),
+        KRV_COL(G, nazwa, ftString),
+        KRV_COL(G, stawka, ftInteger),
+        KRV_COL(G, stawka_prec, ftInteger),
+        KRV_COL(G, jedn, ftInteger),
+        KRV_COL(G, czy_wazony, ftInteger),
+        KRV_COL(G, precyzja, ftInteger),
+        KRV_COL(G, wagowo_ilosciowy, ftInteger),
+        KRV_COL(G, opakowanie, ftInteger),
+        KRV_COL(G, cena_otwarta, ftInteger),
+        KRV_COL(G, kod_opakowania, ftString),
+        KRV_COL(G, plu_opakowania, ftInteger),
+        KRV_COL(G, nr_asort, ftInteger),
+        KRV_COL(G, status, ftInteger),
+        KRV_COL(G, nr_buf, ftInteger),
+        KRV_COL(G, plu_rec, ftString),
+        KRV_COL(G, tr_ok, ftInteger),
+        KRV_COL(G, flag, ftInteger),
+        KRV_COL(G, add_rec, ftInteger),
+        KRV_COL(G, org_barcode, ftString),
+        KRV_COL(G, org_status, ftInteger),
+        KRV_COL(G, opis1, ftString),
+        KRV_COL(G, opis2, ftString),
+        KRV_COL(G, PKWiU, ftString),
+        KRV_COL(G, SWW, ftString),
+        KRV_COL(G, TerminW, ftInteger),
+        KRV_COL(G, fd_nr_src_buf, ftInteger),
+        KRV_COL(G, fd_from_ecr, ftInteger),
+        KRV_COL(G, fd_tow_z_kontr, ftInteger),
+        KRV_COL(G, opis3, ftString),
+        KRV_COL(G, opis4, ftString),
+        KRV_COL(G, poziom_cen, ftInteger),
+        KRV_COL(G, ile_w_kodzie, ftInteger),
+        KRV_COL(G, fd_dod_rabat_tow, ftFloat),
+        KRV_COL(G, nazwa_pelna, ftString),
+        KRV_COL(G, ile_jedn, ftInteger),
     };
     static_assert(sizeof kGoods / sizeof kGoods[0] == 42);
     Declare(towary_, g_, kGoods, std::size(kGoods));
 
     using K = PartnerColumns;
     static const ColumnSpec<K> kPartners[] = {
-        KRV_COL(K, KontrId, ftInteger),     KRV_COL(K, Nazwa, ftString),
-        KRV_COL(K, Skrot, ftString),        KRV_COL(K, Ulica, ftString),
-        KRV_COL(K, Kod, ftString),          KRV_COL(K, Miasto, ftString),
-        KRV_COL(K, Telefon, ftString),      KRV_COL(K, NIP, ftString),
-        KRV_COL(K, KodKarty, ftString),     KRV_COL(K, TermWaznKarty, ftDateTime),
+        KRV_COL(K, KontrId, ftInteger),      KRV_COL(K, Nazwa, ftString),
+        KRV_COL(K, Skrot, ftString),         KRV_COL(K, Ulica, ftString),
+        KRV_COL(K, Kod, ftString),           KRV_COL(K, Miasto, ftString),
+        KRV_COL(K, Telefon, ftString),       KRV_COL(K, NIP, ftString),
+        KRV_COL(K, KodKarty, ftString),      KRV_COL(K, TermWaznKarty, ftDateTime),
         KRV_COL(K, KartaAktywna, ftInteger), KRV_COL(K, PoziomRabatu, ftInteger),
-        KRV_COL(K, RabatOdbiorcy, ftFloat), KRV_COL(K, NrBuf, ftInteger),
+        KRV_COL(K, RabatOdbiorcy, ftFloat),  KRV_COL(K, NrBuf, ftInteger),
         KRV_COL(K, IloscPunktow, ftInteger),
     };
     Declare(kontr_, k_, kPartners, std::size(kPartners));
@@ -305,7 +331,9 @@ void KSExpBuf::ModifyPLUStatus(KSTowRec& a, KSTowRec&) {
     if (a.status == kStatusPriceChange || a.status == kStatusAdd) a.status = kStatusUpdate;
 }
 
-bool KSExpBuf::CheckIfDeletePLU(KSTowRec&, KSTowRec&) { return false; }
+bool KSExpBuf::CheckIfDeletePLU(KSTowRec&, KSTowRec&) {
+    return false;
+}
 
 // --- sort and search -------------------------------------------------------
 
@@ -320,7 +348,9 @@ void KSExpBuf::CreateIndex() {
 }
 
 namespace {
-int Sign(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
+int Sign(int c) {
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
 }  // namespace
 
 int KSExpBuf::SortCompare(int i, int j) {
@@ -336,8 +366,8 @@ void KSExpBuf::ExChange(int i, int j) {
 }
 
 int KSExpBuf::FindCompare(int i) {
-    return Sign(std::string_view(key_).compare(
-        g_.kod->StringViewAt(static_cast<size_t>(IndexRow(i)))));
+    return Sign(
+        std::string_view(key_).compare(g_.kod->StringViewAt(static_cast<size_t>(IndexRow(i)))));
 }
 
 int KSExpBuf::FindRec(const std::string& kod, int count) {
@@ -356,13 +386,15 @@ int KSExpBuf::FindRec(const std::string& kod, int count) {
 
 KSKasjer* KSExpBuf::GetKasjer(int i) const {
     if (i < 0 || i >= GetKasjerCount())
-        throw Exception(Tr(lg_, kSection, "KSExpBufGetKasjeExceptio", "Nieprawidłowy numer kasjera"));
+        throw Exception(
+            Tr(lg_, kSection, "KSExpBufGetKasjeExceptio", "Nieprawidłowy numer kasjera"));
     return cashiers_[static_cast<size_t>(i)].second.get();
 }
 
 KSWaluta* KSExpBuf::GetWaluta(int i) const {
     if (i < 0 || i >= GetWalutaCount())
-        throw Exception(Tr(lg_, kSection, "KSExpBufGetWalutExceptio", "Nieprawidłowy numer waluty"));
+        throw Exception(
+            Tr(lg_, kSection, "KSExpBufGetWalutExceptio", "Nieprawidłowy numer waluty"));
     return currencies_[static_cast<size_t>(i)].second.get();
 }
 
@@ -418,21 +450,24 @@ namespace {
 }  // namespace
 
 int KSExpBuf::IdxJednId(int i) const {
-    if (i < 0 || i + 1 > static_cast<int>(units_.size())) UnitRangeError(lg_, "KSExpBufIdxJednIExceptio");
+    if (i < 0 || i + 1 > static_cast<int>(units_.size()))
+        UnitRangeError(lg_, "KSExpBufIdxJednIExceptio");
     TLJWords w(";");
     SplitUnit(w, units_[static_cast<size_t>(i)]);
     return StrToIntDef(Trim(w[0]), 1);
 }
 
 int KSExpBuf::IdxJednPrec(int i) const {
-    if (i < 0 || i + 1 > static_cast<int>(units_.size())) UnitRangeError(lg_, "KSExpBufIdxJednPExceptio");
+    if (i < 0 || i + 1 > static_cast<int>(units_.size()))
+        UnitRangeError(lg_, "KSExpBufIdxJednPExceptio");
     TLJWords w(";");
     SplitUnit(w, units_[static_cast<size_t>(i)]);
     return StrToIntDef(Trim(w[1]), 0);
 }
 
 std::string KSExpBuf::IdxJednNazwa(int i) const {
-    if (i < 0 || i + 1 > static_cast<int>(units_.size())) UnitRangeError(lg_, "KSExpBufIdxJednNExceptio");
+    if (i < 0 || i + 1 > static_cast<int>(units_.size()))
+        UnitRangeError(lg_, "KSExpBufIdxJednNExceptio");
     TLJWords w(";");
     SplitUnit(w, units_[static_cast<size_t>(i)]);
     return w[2];
@@ -452,6 +487,8 @@ void KSExpBuf::Clear() {
     goodsCount_ = 0;
     statusCounts_.fill(0);
     packageCount_ = 0;
+    // The index went with the tables: a search must build it anew.
+    SetSorted(false);
 }
 
 }  // namespace krv

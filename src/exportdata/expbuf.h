@@ -30,7 +30,7 @@ class TKSActionBase;
 class TLJWords;
 
 class KSExpBuf : public TLQuickSort {
-public:
+  public:
     // The action receives the progress messages; it may be null.
     explicit KSExpBuf(TKSActionBase* action);
     ~KSExpBuf() override;
@@ -87,7 +87,8 @@ public:
     int IdxJednPrec(int i) const;
     std::string IdxJednNazwa(int i) const;
 
-    // Empties the tables and lists and zeroes the goods counters.
+    // Empties the tables and lists and zeroes the goods counters; the next
+    // search sorts again.
     void Clear();
 
     // --- comparison and result (expbuf_result.cpp) ---
@@ -139,18 +140,22 @@ public:
     const std::vector<std::string>& Jednostki() const { return units_; }
     int GetKasjerCount() const { return static_cast<int>(cashiers_.size()); }
     int GetWalutaCount() const { return static_cast<int>(currencies_.size()); }
-    const std::string& GetKasjerText(int i) const { return cashiers_.at(static_cast<size_t>(i)).first; }
-    const std::string& GetWalutaText(int i) const { return currencies_.at(static_cast<size_t>(i)).first; }
+    const std::string& GetKasjerText(int i) const {
+        return cashiers_.at(static_cast<size_t>(i)).first;
+    }
+    const std::string& GetWalutaText(int i) const {
+        return currencies_.at(static_cast<size_t>(i)).first;
+    }
 
-private:
+  private:
     // The goods table's columns, looked up once.
     struct GoodsColumns {
         TMField *plu, *koldod, *kod, *cena, *cena_hurt, *cena_noc, *cena_dod, *nazwa, *stawka,
             *stawka_prec, *jedn, *czy_wazony, *precyzja, *wagowo_ilosciowy, *opakowanie,
-            *cena_otwarta, *kod_opakowania, *plu_opakowania, *nr_asort, *status, *nr_buf,
-            *plu_rec, *tr_ok, *flag, *add_rec, *org_barcode, *org_status, *opis1, *opis2,
-            *PKWiU, *SWW, *TerminW, *fd_nr_src_buf, *fd_from_ecr, *fd_tow_z_kontr, *opis3,
-            *opis4, *poziom_cen, *ile_w_kodzie, *fd_dod_rabat_tow, *nazwa_pelna, *ile_jedn;
+            *cena_otwarta, *kod_opakowania, *plu_opakowania, *nr_asort, *status, *nr_buf, *plu_rec,
+            *tr_ok, *flag, *add_rec, *org_barcode, *org_status, *opis1, *opis2, *PKWiU, *SWW,
+            *TerminW, *fd_nr_src_buf, *fd_from_ecr, *fd_tow_z_kontr, *opis3, *opis4, *poziom_cen,
+            *ile_w_kodzie, *fd_dod_rabat_tow, *nazwa_pelna, *ile_jedn;
     };
     struct PartnerColumns {
         TMField *KontrId, *Nazwa, *Skrot, *Ulica, *Kod, *Miasto, *Telefon, *NIP, *KodKarty,

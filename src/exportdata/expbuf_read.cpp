@@ -58,8 +58,8 @@ std::string Join(TLJWords& w, int from, int to) {
 
 }  // namespace
 
-void KSExpBuf::DispatchLine(TLJWords& w, std::string_view line, KSTowRec& tow,
-                            KSKontrRec& kontr, KSAsort& asort) {
+void KSExpBuf::DispatchLine(TLJWords& w, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
+                            KSAsort& asort) {
     const std::string& tag = w[0];
     if (tag == "PLU") {
         tow.FromLine(w, lg_);
@@ -113,9 +113,9 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
             // Never an empty buffer that exports nothing: the host must learn
             // that its goods file was not there or could not be read.
             if (!platform::FileExists(path) && !platform::DirectoryExists(path))
-                throw EFileError(Tr(lg_, kSection, "ufReadFromFileMissing",
-                                    "Brak pliku z listą towarów: ") +
-                                 path);
+                throw EFileError(
+                    Tr(lg_, kSection, "ufReadFromFileMissing", "Brak pliku z listą towarów: ") +
+                    path);
             throw EFileError(Tr(lg_, kSection, "ufReadFromFileReadError",
                                 "Błąd odczytu pliku z listą towarów: ") +
                              path + "\r\n" + e.Message());
@@ -123,9 +123,9 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
 
         if (action_) {
             action_->MsgS(lpvFinished);
-            action_->MsgAdd(Tr(lg_, kSection, "ufReadFromksactionMsgAdd_00001",
-                               "Analiza listy towarów"),
-                            lpvPercent, static_cast<int32_t>(lines.size()));
+            action_->MsgAdd(
+                Tr(lg_, kSection, "ufReadFromksactionMsgAdd_00001", "Analiza listy towarów"),
+                lpvPercent, static_cast<int32_t>(lines.size()));
         }
 
         // Room for every goods row up front: the columns then never move.

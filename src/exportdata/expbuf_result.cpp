@@ -30,9 +30,9 @@ std::string StripLeadingZeros(const std::string& code) {
 void KSExpBuf::ZapiszWynikEksp(const std::string& path) {
     const int rows = towary_.GetCount();
     if (action_)
-        action_->MsgAdd(Tr(lg_, "kstools_KSExpBuf", "ufZapiszWyksactionMsgAdd",
-                           "Zapis wyniku eksportu:"),
-                        lpvPercent, rows);
+        action_->MsgAdd(
+            Tr(lg_, "kstools_KSExpBuf", "ufZapiszWyksactionMsgAdd", "Zapis wyniku eksportu:"),
+            lpvPercent, rows);
     TMFile file;
     file.SetPath(path);
     file.Open();
@@ -83,9 +83,13 @@ void KSExpBuf::PrzeliczTowary() {
     }
 }
 
-void KSExpBuf::AnalizujCancelBufor(bool stripZeros) { Reconcile(stripZeros, false); }
+void KSExpBuf::AnalizujCancelBufor(bool stripZeros) {
+    Reconcile(stripZeros, false);
+}
 
-void KSExpBuf::ComparePLUSets(bool stripZeros) { Reconcile(stripZeros, true); }
+void KSExpBuf::ComparePLUSets(bool stripZeros) {
+    Reconcile(stripZeros, true);
+}
 
 void KSExpBuf::Reconcile(bool stripZeros, bool compareSets) {
     const int n = towary_.GetCount();  // rows appended below are never searched
@@ -160,8 +164,8 @@ void KSExpBuf::Reconcile(bool stripZeros, bool compareSets) {
         if (g_.flag->GetAsIntegerAt(r) == 0) {
             int32_t status = g_.status->GetAsIntegerAt(r);
             int32_t changed = status == kStatusUpdate || status == kStatusPriceChange ? kStatusAdd
-                              : status == kStatusDelete                             ? kStatusNone
-                                                                                    : status;
+                              : status == kStatusDelete                               ? kStatusNone
+                                                                                      : status;
             if (changed != status) {
                 CzytajRec(i, &a);
                 a.status = changed;

@@ -29,9 +29,8 @@ KSKasjer::KSKasjer(int32_t numer, std::string_view nazwisko, int32_t poziom,
                    std::string_view identyfikator, std::string_view kodKarty,
                    const TMLgExtTools* lg)
     : words_(";"), lg_(lg) {
-    words_.Init(std::to_string(numer) + ";" + std::string(nazwisko) + ";" +
-                std::to_string(poziom) + ";" + std::string(identyfikator) + ";" +
-                std::string(kodKarty));
+    words_.Init(std::to_string(numer) + ";" + std::string(nazwisko) + ";" + std::to_string(poziom) +
+                ";" + std::string(identyfikator) + ";" + std::string(kodKarty));
 }
 
 int32_t KSKasjer::GetNumer() const {

@@ -12,7 +12,7 @@
 namespace krv {
 
 class KSKasjer {
-public:
+  public:
     // The line: number;surname;authorisation level;identifier;card code.
     KSKasjer(std::string_view line, const TMLgExtTools* lg);
     KSKasjer(int32_t numer, std::string_view nazwisko, int32_t poziom,
@@ -25,13 +25,13 @@ public:
     std::string GetIdentyfikator() const;
     std::string GetKodKarty() const;
 
-private:
+  private:
     mutable TLJWords words_;
     const TMLgExtTools* lg_;
 };
 
 class KSWaluta {
-public:
+  public:
     // The line: code;name;rate;default flag;change flag.
     KSWaluta(std::string_view line, const TMLgExtTools* lg);
 
@@ -42,7 +42,7 @@ public:
     bool GetCzyDomyslna() const;
     bool GetCzyMoznaWydawacReszte() const;
 
-private:
+  private:
     mutable TLJWords words_;
     const TMLgExtTools* lg_;
 };

@@ -11,7 +11,7 @@
 namespace krv {
 
 class KSKontrRec {
-public:
+  public:
     KSKontrRec() { Clear(); }
     void Clear();
     // Fills the record from a line; throws the translated format error or
@@ -31,7 +31,7 @@ public:
 };
 
 class KSAsort {
-public:
+  public:
     KSAsort() { Clear(); }
     void Clear();
     // Word 1 is the number (EConvertError when it is none), word 2 the name.

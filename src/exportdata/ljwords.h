@@ -11,7 +11,7 @@
 namespace krv {
 
 class TLJWords {
-public:
+  public:
     TLJWords() = default;
     explicit TLJWords(std::string_view delimiter) : Delimiter(delimiter) {}
     TLJWords(const TLJWords&) = delete;
@@ -51,7 +51,7 @@ public:
     std::string ToString() const;
     explicit operator std::string() const { return ToString(); }
 
-private:
+  private:
     // Field strings are kept beyond count_ so that their memory is reused by
     // the next Init: one allocation-free split per line in the hot path.
     std::vector<std::string> words_;

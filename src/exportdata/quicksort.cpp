@@ -12,8 +12,10 @@ int TLQuickSort::Sort(int l, int r) {
         while (SortCompare(p, j) < 0) --j;
         if (i <= j) {
             // The pivot is compared by position: follow it when it moves.
-            if (p == i) p = j;
-            else if (p == j) p = i;
+            if (p == i)
+                p = j;
+            else if (p == j)
+                p = i;
             ExChange(i, j);
             ++i;
             --j;
@@ -34,8 +36,10 @@ int TLQuickSort::Find(int l, int r) {
         int m = l + (r - l) / 2;
         int c = FindCompare(m);
         if (c == 0) return m;
-        if (c < 0) r = m - 1;
-        else l = m + 1;
+        if (c < 0)
+            r = m - 1;
+        else
+            l = m + 1;
     }
     insertPosition_ = r + 1;
     return -1;

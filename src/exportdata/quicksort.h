@@ -6,7 +6,7 @@
 namespace krv {
 
 class TLQuickSort {
-public:
+  public:
     virtual ~TLQuickSort() = default;
 
     // Sorts positions l..r. Returns 0 (-1 when a nested pass failed).
@@ -30,7 +30,7 @@ public:
     // The search key compared with the element at a position (key first).
     virtual int FindCompare(int) { return 0; }
 
-private:
+  private:
     int insertPosition_ = 0;
     bool sorted_ = false;
 };

@@ -18,7 +18,9 @@ const char* const kSection = "kstools_KSExpBuf";
 }
 
 // The leading decimal number of the text, 0 when it has none.
-double Decimal(const std::string& text) { return AtoF(text); }
+double Decimal(const std::string& text) {
+    return AtoF(text);
+}
 
 int32_t Truncated(double value) {
     if (!(value > -2147483649.0 && value < 2147483648.0)) return 0;
@@ -76,10 +78,14 @@ bool KSTowRec::Bool(char c, const TMLgExtTools* lg) {
 
 double KSTowRec::CenaAkt(int type) const {
     switch (type) {
-        case 1: return cena_hurt;
-        case 2: return cena_noc;
-        case 3: return cena_dod;
-        default: return cena;
+        case 1:
+            return cena_hurt;
+        case 2:
+            return cena_noc;
+        case 3:
+            return cena_dod;
+        default:
+            return cena;
     }
 }
 
@@ -112,11 +118,16 @@ void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
     if (!w[17].empty()) plu_opakowania = StrToInt(w[17]);
     nr_asort = StrToInt(w[18]);
     const std::string& word = w[19];
-    if (word == "DOD") status = kStatusAdd;
-    else if (word == "AKT") status = kStatusUpdate;
-    else if (word == "CEN") status = kStatusPriceChange;
-    else if (word == "USU") status = kStatusDelete;
-    else FormatError(lg, "KSTowRecFromLineExceptio");
+    if (word == "DOD")
+        status = kStatusAdd;
+    else if (word == "AKT")
+        status = kStatusUpdate;
+    else if (word == "CEN")
+        status = kStatusPriceChange;
+    else if (word == "USU")
+        status = kStatusDelete;
+    else
+        FormatError(lg, "KSTowRecFromLineExceptio");
     org_barcode = kod;
     org_status = status;
 
@@ -134,9 +145,12 @@ void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
 
     // The price level picks an alternative price: note that level 2 takes the
     // additional price and level 3 the night price.
-    if (poziom_cen == 1) cena = cena_hurt;
-    else if (poziom_cen == 2) cena = cena_dod;
-    else if (poziom_cen == 3) cena = cena_noc;
+    if (poziom_cen == 1)
+        cena = cena_hurt;
+    else if (poziom_cen == 2)
+        cena = cena_dod;
+    else if (poziom_cen == 3)
+        cena = cena_noc;
     if (ile_w_kodzie != 1000) {
         double factor = ile_w_kodzie / 1000.0;
         cena = TxfTools::Round(cena * factor, 0);

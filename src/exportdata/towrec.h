@@ -25,7 +25,7 @@ enum KSTowStatus : int32_t {
 const char* StatusWord(int32_t status);
 
 class KSTowRec {
-public:
+  public:
     KSTowRec() { Clear(); }
 
     // The defaults of an empty record. PKWiU, SWW, TerminW, poziom_cen,
@@ -67,17 +67,17 @@ public:
     std::string opis1, opis2, opis3, opis4;
     std::string PKWiU, SWW;
     int32_t TerminW = 0;
-    int32_t poziom_cen = 0;     // -1 none, 1..3 an alternative price
-    int32_t ile_w_kodzie = 0;   // price scale in thousandths; 1000 unscaled
+    int32_t poziom_cen = 0;    // -1 none, 1..3 an alternative price
+    int32_t ile_w_kodzie = 0;  // price scale in thousandths; 1000 unscaled
     double fd_dod_rabat_tow = 0;
     std::string nazwa_pelna;
     int32_t ile_jedn = 0;
-    int32_t nr_buf = -1;        // row in the export buffer
-    std::string plu_rec;        // the device's record text
-    bool tr_ok = false;         // transferred to the device
-    bool flag = false;          // marker of the comparisons
-    bool add_rec = false;       // added by a comparison
-    std::string org_barcode;    // kod as read from the file
+    int32_t nr_buf = -1;               // row in the export buffer
+    std::string plu_rec;               // the device's record text
+    bool tr_ok = false;                // transferred to the device
+    bool flag = false;                 // marker of the comparisons
+    bool add_rec = false;              // added by a comparison
+    std::string org_barcode;           // kod as read from the file
     int32_t org_status = kStatusNone;  // status as read from the file
     int32_t fd_nr_src_buf = 0;
     bool fd_from_ecr = false;

@@ -10,7 +10,7 @@
 namespace krv {
 
 class KSWymiana {
-public:
+  public:
     KSWymiana(std::string text, int32_t first, int32_t amount)
         : text_(std::move(text)), first_(first), amount_(amount) {}
 
@@ -20,14 +20,14 @@ public:
     std::string GetKurs() const;
     int32_t GetAmount() const { return amount_; }
 
-private:
+  private:
     std::string text_;
     int32_t first_;
     int32_t amount_;
 };
 
 class KSWymiany {
-public:
+  public:
     // Adds the amount to the sum kept under the entry's key.
     KSWymiany& operator+(const KSWymiana& wymiana);
     KSWymiany& operator+=(const KSWymiana& wymiana) { return *this + wymiana; }
@@ -36,7 +36,7 @@ public:
     // Entry i (in the order the keys first came) as text;first;sum.
     std::string GetTexts(int i) const;
 
-private:
+  private:
     std::vector<std::pair<std::string, int64_t>> sums_;  // key, sum
 };
 

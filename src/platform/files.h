@@ -14,7 +14,7 @@ namespace krv::platform {
 // Unbuffered access to one open file. Every operation reports failure with
 // false (or -1) and, when `error` is given, a short system reason.
 class RawFile {
-public:
+  public:
     enum class Mode {
         kRead,       // existing file, reading only
         kReadWrite,  // reading and writing; a missing file is created
@@ -39,7 +39,7 @@ public:
     // Makes the file exactly `size` bytes long (the position is not moved).
     bool Truncate(uint64_t size, std::string* error);
 
-private:
+  private:
     static constexpr intptr_t kClosed = -1;
     intptr_t handle_ = kClosed;
 };

@@ -10,7 +10,7 @@
 namespace krv {
 
 class TErrorLog {
-public:
+  public:
     // Opens the file (created when missing) and empties it.
     explicit TErrorLog(const std::string& path);
     ~TErrorLog() = default;  // the file closes with its TMFile
@@ -25,7 +25,7 @@ public:
     // The number of lines added since construction.
     int GetCount() const { return count_; }
 
-private:
+  private:
     TMFile file_;
     int count_ = 0;
 };

@@ -24,11 +24,16 @@ size_t NameStart(const std::string& path) {
 
 std::string ExportKindLine(const TMLgExtTools* lg, int kind) {
     switch (kind) {
-        case 0: return Tr(lg, kSection, "sArchiveFto_fileWriteLin", "OTWARTA ZM. FISK.");
-        case 1: return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00001", "ZAMKNIETA ZM. FISK.");
-        case 2: return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00002", "WSZYSTKIE");
-        case 3: return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00003", "ZMIANA LISTY");
-        default: return {};
+        case 0:
+            return Tr(lg, kSection, "sArchiveFto_fileWriteLin", "OTWARTA ZM. FISK.");
+        case 1:
+            return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00001", "ZAMKNIETA ZM. FISK.");
+        case 2:
+            return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00002", "WSZYSTKIE");
+        case 3:
+            return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00003", "ZMIANA LISTY");
+        default:
+            return {};
     }
 }
 
@@ -53,8 +58,8 @@ void TLTools::ArchiveFile(const std::string& source, const std::string& archive,
             out.WriteLine(Tr(lg, kSection, "oolsArchiveFlineAnsiStri",
                              "\r\n----------- [EKSPORT WYKONANY DNIA: ") +
                           now + "] ------------");
-            std::string kind = ExportKindLine(lg, exportKind);
-            if (exportKind >= 0 && exportKind <= 3) out.WriteLine(kind);
+            std::string kind = ExportKindLine(lg, exportKind);  // none for other kinds
+            if (!kind.empty()) out.WriteLine(kind);
         } else {
             out.WriteLine(Tr(lg, kSection, "oolsArchiveFlineAnsiStri_00001",
                              "\r\n------------ [IMPORT WYKONANY DNIA: ") +
@@ -88,8 +93,8 @@ void TLTools::ArchiveFileUpdateFileNames(const std::string& path) {
         if (it->size() < base.size() + 1) continue;
         auto number = TryStrToInt(std::string_view(*it).substr(base.size() + 1, 4));
         if (!number) continue;
-        platform::RenameFile(dir + *it, dir + Format("%s_%04d.%s", base.c_str(), *number + 1,
-                                                     ext.c_str()));
+        platform::RenameFile(dir + *it,
+                             dir + Format("%s_%04d.%s", base.c_str(), *number + 1, ext.c_str()));
     }
 }
 
@@ -160,8 +165,8 @@ std::string TLTools::GetDirShortPath(const std::string& path) {
 }
 
 std::string TLTools::WczytajSciezkeDoBinariow() {
-    std::string dir =
-        Trim(platform::ReadLocalMachineString("SOFTWARE\\Merkaton\\Merkaton\\Instalacja", "Binaria"));
+    std::string dir = Trim(
+        platform::ReadLocalMachineString("SOFTWARE\\Merkaton\\Merkaton\\Instalacja", "Binaria"));
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
     return dir;
 }

@@ -18,7 +18,7 @@ namespace krv {
 enum e_just { just_right = 0, just_left = 1 };
 
 class TLTools {
-public:
+  public:
     TLTools() = default;
 
     // --- files (ltools.cpp) ---
@@ -26,8 +26,8 @@ public:
     // Appends a header, the extra line (when not empty) and every line of the
     // source to the archive file. A missing source leaves the archive as it is.
     static void ArchiveFile(const std::string& source, const std::string& archive,
-                            const TMLgExtTools* lg, bool isExport, int exportKind,
-                            bool writeHeader, const std::string& extraLine);
+                            const TMLgExtTools* lg, bool isExport, int exportKind, bool writeHeader,
+                            const std::string& extraLine);
     // Renumbers the numbered copies base_NNNN.ext of the file upward by one.
     // Never fails.
     static void ArchiveFileUpdateFileNames(const std::string& path);
@@ -84,7 +84,7 @@ public:
     bool IsDebugOn() const { return debug_; }
     const std::string& DebugPath() const { return debugPath_; }
 
-private:
+  private:
     bool debug_ = false;
     std::string debugPath_;
 };

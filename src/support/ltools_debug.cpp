@@ -13,7 +13,9 @@ void OpenForAppend(TMFile& file, const std::string& path) {
     file.SetPointer(file.GetSize());
 }
 
-std::string TimeStamp() { return TdtTools(TdtTools::Now()).ToString(TdtTools::kTime); }
+std::string TimeStamp() {
+    return TdtTools(TdtTools::Now()).ToString(TdtTools::kTime);
+}
 
 }  // namespace
 
@@ -21,9 +23,9 @@ void TLTools::InitDebug(const std::string& path, const TMLgExtTools* lg) {
     debugPath_ = path;
     TMFile file;
     OpenForAppend(file, path);
-    file.WriteLine(Tr(lg, "kstools_LTools", "oolsInitDebulineAnsiStri",
-                      "\r\n--- [KOMUNIKACJA Z DNIA: ") +
-                   TdtTools(TdtTools::Now()).ToString(TdtTools::kDateTime) + "] ---");
+    file.WriteLine(
+        Tr(lg, "kstools_LTools", "oolsInitDebulineAnsiStri", "\r\n--- [KOMUNIKACJA Z DNIA: ") +
+        TdtTools(TdtTools::Now()).ToString(TdtTools::kDateTime) + "] ---");
     file.Close();
     debug_ = true;
 }
@@ -53,8 +55,8 @@ void TLTools::DebugItHex(const void* bytes, int count) {
         }
         hex.resize(48, ' ');
         chars.resize(16, ' ');
-        dump += (row == 0 ? TimeStamp() : std::string(12, ' ')) + "   " + hex + "  " + chars +
-                "\r\n";
+        dump +=
+            (row == 0 ? TimeStamp() : std::string(12, ' ')) + "   " + hex + "  " + chars + "\r\n";
         row += 16;
     } while (row < n);
     TMFile file;

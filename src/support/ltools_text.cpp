@@ -44,11 +44,15 @@ std::string TLTools::StrSize(std::string& text, int size, char fill, e_just padd
                              e_just cutting) {
     size_t want = size < 0 ? 0 : static_cast<size_t>(size);
     if (text.size() > want) {
-        if (cutting == just_right) text.erase(0, text.size() - want);  // keep the end
-        else text.resize(want);
+        if (cutting == just_right)
+            text.erase(0, text.size() - want);  // keep the end
+        else
+            text.resize(want);
     } else if (text.size() < want) {
-        if (padding == just_right) text.insert(0, want - text.size(), fill);
-        else text.append(want - text.size(), fill);
+        if (padding == just_right)
+            text.insert(0, want - text.size(), fill);
+        else
+            text.append(want - text.size(), fill);
     }
     return text;
 }

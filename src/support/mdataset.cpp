@@ -50,9 +50,15 @@ namespace detail {
 
 void IntColumn::Resize(size_t rows) {
     switch (width_) {
-        case 1: i8_.resize(rows); break;
-        case 2: i16_.resize(rows); break;
-        default: i32_.resize(rows); break;
+        case 1:
+            i8_.resize(rows);
+            break;
+        case 2:
+            i16_.resize(rows);
+            break;
+        default:
+            i32_.resize(rows);
+            break;
     }
 }
 
@@ -62,9 +68,15 @@ void IntColumn::Insert(size_t row) {
         v.pop_back();
     };
     switch (width_) {
-        case 1: at(i8_); break;
-        case 2: at(i16_); break;
-        default: at(i32_); break;
+        case 1:
+            at(i8_);
+            break;
+        case 2:
+            at(i16_);
+            break;
+        default:
+            at(i32_);
+            break;
     }
 }
 
@@ -77,9 +89,15 @@ void IntColumn::Clear() {
 
 void IntColumn::Reserve(size_t rows) {
     switch (width_) {
-        case 1: i8_.reserve(rows); break;
-        case 2: i16_.reserve(rows); break;
-        default: i32_.reserve(rows); break;
+        case 1:
+            i8_.reserve(rows);
+            break;
+        case 2:
+            i16_.reserve(rows);
+            break;
+        default:
+            i32_.reserve(rows);
+            break;
     }
 }
 
@@ -125,8 +143,8 @@ size_t TMField::Row() const {
 
 void TMField::CheckRow(size_t row) const {
     if (row >= owner_->count_)
-        throw Exception(Format("Field '%s': row %zu does not exist (%zu rows)", name_.c_str(), row,
-                               owner_->count_));
+        throw Exception("Field '" + name_ + "': row " + std::to_string(row) + " does not exist (" +
+                        std::to_string(owner_->count_) + " rows)");
 }
 
 std::string_view TMField::StringViewAt(size_t row) const {
@@ -139,10 +157,14 @@ std::string_view TMField::StringViewAt(size_t row) const {
 std::string TMField::GetAsStringAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftString: return std::string(StringViewAt(row));
-        case TMFieldType::ftInteger: return IntToStr(ints_.Get(row));
-        case TMFieldType::ftFloat: return NumberText(numbers_[row]);
-        case TMFieldType::ftDateTime: return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
+        case TMFieldType::ftString:
+            return std::string(StringViewAt(row));
+        case TMFieldType::ftInteger:
+            return IntToStr(ints_.Get(row));
+        case TMFieldType::ftFloat:
+            return NumberText(numbers_[row]);
+        case TMFieldType::ftDateTime:
+            return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
     }
     return {};
 }
@@ -150,10 +172,13 @@ std::string TMField::GetAsStringAt(size_t row) const {
 int32_t TMField::GetAsIntegerAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: return ints_.Get(row);
-        case TMFieldType::ftString: return StrToInt(Trim(StringViewAt(row)));
+        case TMFieldType::ftInteger:
+            return ints_.Get(row);
+        case TMFieldType::ftString:
+            return StrToInt(Trim(StringViewAt(row)));
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: return ToInteger(numbers_[row]);
+        case TMFieldType::ftDateTime:
+            return ToInteger(numbers_[row]);
     }
     return 0;
 }
@@ -161,10 +186,13 @@ int32_t TMField::GetAsIntegerAt(size_t row) const {
 double TMField::GetAsExtendedAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: return ints_.Get(row);
-        case TMFieldType::ftString: return ParseNumber(StringViewAt(row));
+        case TMFieldType::ftInteger:
+            return ints_.Get(row);
+        case TMFieldType::ftString:
+            return ParseNumber(StringViewAt(row));
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: return numbers_[row];
+        case TMFieldType::ftDateTime:
+            return numbers_[row];
     }
     return 0;
 }
@@ -172,30 +200,50 @@ double TMField::GetAsExtendedAt(size_t row) const {
 void TMField::SetAsStringAt(size_t row, std::string_view value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftString: StoreString(row, value); break;
-        case TMFieldType::ftInteger: ints_.Set(row, StrToInt(Trim(value))); break;
-        case TMFieldType::ftFloat: numbers_[row] = ParseNumber(value); break;
-        case TMFieldType::ftDateTime: numbers_[row] = ParseDateTime(value); break;
+        case TMFieldType::ftString:
+            StoreString(row, value);
+            break;
+        case TMFieldType::ftInteger:
+            ints_.Set(row, StrToInt(Trim(value)));
+            break;
+        case TMFieldType::ftFloat:
+            numbers_[row] = ParseNumber(value);
+            break;
+        case TMFieldType::ftDateTime:
+            numbers_[row] = ParseDateTime(value);
+            break;
     }
 }
 
 void TMField::SetAsIntegerAt(size_t row, int32_t value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: ints_.Set(row, value); break;
-        case TMFieldType::ftString: StoreString(row, IntToStr(value)); break;
+        case TMFieldType::ftInteger:
+            ints_.Set(row, value);
+            break;
+        case TMFieldType::ftString:
+            StoreString(row, IntToStr(value));
+            break;
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: numbers_[row] = value; break;
+        case TMFieldType::ftDateTime:
+            numbers_[row] = value;
+            break;
     }
 }
 
 void TMField::SetAsExtendedAt(size_t row, double value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger: ints_.Set(row, ToInteger(value)); break;
-        case TMFieldType::ftString: StoreString(row, NumberText(value)); break;
+        case TMFieldType::ftInteger:
+            ints_.Set(row, ToInteger(value));
+            break;
+        case TMFieldType::ftString:
+            StoreString(row, NumberText(value));
+            break;
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime: numbers_[row] = value; break;
+        case TMFieldType::ftDateTime:
+            numbers_[row] = value;
+            break;
     }
 }
 
@@ -236,9 +284,15 @@ void TMField::Compact() {
 
 void TMField::ResizeRows(size_t rows) {
     switch (type_) {
-        case TMFieldType::ftString: cells_.resize(rows, Cell{0, 0}); break;
-        case TMFieldType::ftInteger: ints_.Resize(rows); break;
-        default: numbers_.resize(rows, 0.0); break;
+        case TMFieldType::ftString:
+            cells_.resize(rows, Cell{0, 0});
+            break;
+        case TMFieldType::ftInteger:
+            ints_.Resize(rows);
+            break;
+        default:
+            numbers_.resize(rows, 0.0);
+            break;
     }
 }
 
@@ -249,7 +303,9 @@ void TMField::InsertDefault(size_t row) {
             cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), Cell{0, 0});
             cells_.pop_back();
             break;
-        case TMFieldType::ftInteger: ints_.Insert(row); break;
+        case TMFieldType::ftInteger:
+            ints_.Insert(row);
+            break;
         default:
             numbers_.insert(numbers_.begin() + static_cast<ptrdiff_t>(row), 0.0);
             numbers_.pop_back();
@@ -267,9 +323,15 @@ void TMField::ClearRows() {
 
 void TMField::Reserve(size_t rows) {
     switch (type_) {
-        case TMFieldType::ftString: cells_.reserve(rows); break;
-        case TMFieldType::ftInteger: ints_.Reserve(rows); break;
-        default: numbers_.reserve(rows); break;
+        case TMFieldType::ftString:
+            cells_.reserve(rows);
+            break;
+        case TMFieldType::ftInteger:
+            ints_.Reserve(rows);
+            break;
+        default:
+            numbers_.reserve(rows);
+            break;
     }
 }
 
@@ -277,7 +339,8 @@ void TMField::Reserve(size_t rows) {
 
 TMField* TMFields::Add() {
     if (owner_->IsOpen()) throw Exception("Fields cannot be added to an open table");
-    fields_.push_back(std::unique_ptr<TMField>(new TMField(owner_, static_cast<int>(fields_.size()))));
+    fields_.push_back(
+        std::unique_ptr<TMField>(new TMField(owner_, static_cast<int>(fields_.size()))));
     return fields_.back().get();
 }
 
@@ -294,7 +357,9 @@ TMField* TMCustomDataSet::FieldByName(std::string_view name) const {
     throw Exception("Field '" + std::string(name) + "' not found");
 }
 
-void TMCustomDataSet::Open() { open_ = true; }
+void TMCustomDataSet::Open() {
+    open_ = true;
+}
 
 void TMCustomDataSet::SetPosition(int row) {
     position_ = row < 0 ? 0 : static_cast<size_t>(row);

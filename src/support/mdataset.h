@@ -27,12 +27,15 @@ namespace detail {
 // written so far (1, 2 or 4 bytes): most columns hold flags, statuses and
 // small numbers. A wider value widens the whole column once.
 class IntColumn {
-public:
+  public:
     int32_t Get(size_t row) const {
         switch (width_) {
-            case 1: return i8_[row];
-            case 2: return i16_[row];
-            default: return i32_[row];
+            case 1:
+                return i8_[row];
+            case 2:
+                return i16_[row];
+            default:
+                return i32_[row];
         }
     }
     void Set(size_t row, int32_t value) {
@@ -53,7 +56,7 @@ public:
     void Clear();
     void Reserve(size_t rows);
 
-private:
+  private:
     void Widen(int32_t value);
 
     int width_ = 1;
@@ -65,7 +68,7 @@ private:
 }  // namespace detail
 
 class TMField {
-public:
+  public:
     TMField(const TMField&) = delete;
     TMField& operator=(const TMField&) = delete;
 
@@ -98,7 +101,7 @@ public:
     // to this field.
     std::string_view StringViewAt(size_t row) const;
 
-private:
+  private:
     friend class TMCustomDataSet;
     friend class TMFields;
     TMField(TMCustomDataSet* owner, int index) : owner_(owner), index_(index) {}
@@ -131,21 +134,21 @@ private:
 
 // The field list of a table.
 class TMFields {
-public:
+  public:
     explicit TMFields(TMCustomDataSet* owner) : owner_(owner) {}
     // A new field, named and typed by the caller before the table opens.
     TMField* Add();
     TMField* GetFields(int index) const { return fields_.at(static_cast<size_t>(index)).get(); }
     int GetCount() const { return static_cast<int>(fields_.size()); }
 
-private:
+  private:
     friend class TMCustomDataSet;
     TMCustomDataSet* owner_;
     std::vector<std::unique_ptr<TMField>> fields_;
 };
 
 class TMCustomDataSet {
-public:
+  public:
     TMCustomDataSet() : fields_(this) {}
     virtual ~TMCustomDataSet() = default;
     TMCustomDataSet(const TMCustomDataSet&) = delete;
@@ -181,7 +184,7 @@ public:
     // Room for this many rows without reallocating.
     void Reserve(size_t rows);
 
-private:
+  private:
     friend class TMField;
 
     // Columns hold allocated_ slots, the unused ones empty, so that appending

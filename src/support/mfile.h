@@ -13,7 +13,7 @@
 namespace krv {
 
 class TMFile {
-public:
+  public:
     TMFile() = default;
     ~TMFile();
     TMFile(const TMFile&) = delete;
@@ -57,7 +57,7 @@ public:
     static void ReadLinesFromFile(const std::string& path, std::string& text,
                                   std::vector<std::string_view>& lines, size_t bufferSize = 4096);
 
-private:
+  private:
     [[noreturn]] void Fail(const char* what, const std::string& reason) const;
     void RequireOpen(const char* what) const;
     void FlushWrites();

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "catalogue.h"
+#include "host.h"
 #include "profile.h"
 #include "result_file.h"
 #include "text.h"
@@ -62,6 +63,23 @@ TEST(Profile, SavesThroughATemporaryFileAndLoadsBack) {
     EXPECT_FALSE(blocked.Save(&error));
     EXPECT_NE(error.find("cannot write"), std::string::npos);
     fs::remove_all(dir);
+}
+
+TEST(Host, ExchangeDirectoryIsWholeAndEndsWithTheSeparator) {
+    namespace fs = std::filesystem;
+    LibraryApi no_library;
+    std::FILE* sink = std::tmpfile();
+    OperationWindow window(sink, false, false);
+    fs::path folder = fs::absolute(fs::temp_directory_path() / "shop");
+    Profile profile((folder / "scale.ini").string());
+    Host host(no_library, profile, window, nullptr);
+    const std::string sep(1, fs::path::preferred_separator);
+    EXPECT_EQ(host.ExchangeDir(), folder.string() + sep) << "default: the profile's folder";
+    profile.Set("device", "exchange_dir", "exchange");
+    EXPECT_EQ(host.ExchangeDir(), (folder / "exchange").string() + sep) << "relative to the profile";
+    profile.Set("device", "exchange_dir", (folder / "other" / "").string());
+    EXPECT_EQ(host.ExchangeDir(), (folder / "other").string() + sep) << "one separator at the end";
+    std::fclose(sink);
 }
 
 std::string Capture(bool terminal, bool colours, void (*script)(OperationWindow&)) {

@@ -9,6 +9,8 @@
 #   LINUX_BUILD_DIR    where tools/scale_sim/scale_sim is (default build/linux)
 # Environment: WINE (the wine loader; chosen from the bitness by default),
 # WINEPREFIX (a temporary prefix when unset), DISPLAY (wine may want one).
+# Exit: 0 all passed, 1 a check failed, 2 a build is missing, 77 this
+# machine cannot run that wine (e.g. no 32-bit support): skipped.
 set -u
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -30,6 +32,11 @@ if [ -z "${WINE:-}" ]; then
     *) WINE=/usr/lib/wine/wine64 ;;
   esac
   [ -x "$WINE" ] || WINE="$(command -v wine)"
+fi
+# A machine without 32-bit support has the 32-bit loader but cannot start it.
+if ! "$WINE" --version >/dev/null 2>&1; then
+  echo "wine_e2e: SKIPPED: $WINE cannot run on this machine"
+  exit 77
 fi
 
 work="$(mktemp -d /tmp/krv-wine-e2e.XXXXXX)"

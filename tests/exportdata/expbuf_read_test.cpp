@@ -24,9 +24,9 @@ TEST(KSExpBufReadTest, EveryTagOfTheFile) {
              "[TOWARY]\r\n"
              "\r\n"
              "   \r\n" +
-                 Goods(1, "111") + "\r\n" + Goods(2, "222", "AKT") + "\n" +
-                 Goods(3, "333", "USU") + "\r\n" +
-                 "   " + Goods(4, "444", "CEN") + "   \r\n"
+                 Goods(1, "111") + "\r\n" + Goods(2, "222", "AKT") + "\n" + Goods(3, "333", "USU") +
+                 "\r\n" + "   " + Goods(4, "444", "CEN") +
+                 "   \r\n"
                  "VAT;23\r\n"
                  "VAT;8;850\r\n"
                  "VAT;-1\r\n"
@@ -107,9 +107,8 @@ TEST(KSExpBufReadTest, ProgressLinesOfASuccessfulRead) {
     auto action = t.Action();
     KSExpBuf buf(action.get());
     buf.ReadFromFile(d / "kasa.exp", true, 2);
-    EXPECT_EQ(t.host.Window(),
-              (std::vector<std::string>{"Wczytywanie listy towarów" + kSep + "OK",
-                                        "Analiza listy towarów" + kSep + "OK"}));
+    EXPECT_EQ(t.host.Window(), (std::vector<std::string>{"Wczytywanie listy towarów" + kSep + "OK",
+                                                         "Analiza listy towarów" + kSep + "OK"}));
     EXPECT_EQ(t.host.MessagesUtf8()[3], "Analiza listy towarów:" + kSep + "100 %");
     EXPECT_TRUE(buf.IsSorted());
     EXPECT_EQ(buf.FindRec("111", 2), 1);
@@ -118,8 +117,8 @@ TEST(KSExpBufReadTest, ProgressLinesOfASuccessfulRead) {
 
 TEST(KSExpBufReadTest, BadLineStopsTheReadingAndNamesTheLine) {
     TempDir d;
-    WriteAll(d / "kasa.exp", "# header\r\n" + Goods(1, "111") + "\r\n\r\n" + Goods(2, "222", "NEW") +
-                                 "\r\n" + Goods(3, "333") + "\r\n");
+    WriteAll(d / "kasa.exp", "# header\r\n" + Goods(1, "111") + "\r\n\r\n" +
+                                 Goods(2, "222", "NEW") + "\r\n" + Goods(3, "333") + "\r\n");
     TestLibrary t;
     auto action = t.Action();
     KSExpBuf buf(action.get());
@@ -177,8 +176,8 @@ TEST(KSExpBufReadTest, MissingOrUnreadableFileIsAnError) {
         buf2.ReadFromFile(d / "kasa.exp", false, -1);
         FAIL();
     } catch (const EFileError& e) {
-        EXPECT_EQ(e.Message().rfind(W("Błąd odczytu pliku z listą towarów: ") + (d / "kasa.exp"), 0),
-                  0u)
+        EXPECT_EQ(
+            e.Message().rfind(W("Błąd odczytu pliku z listą towarów: ") + (d / "kasa.exp"), 0), 0u)
             << e.Message();
     }
 

@@ -27,11 +27,11 @@ TEST(KSExpBufResultTest, ReportsTransferredGoodsOnlyInRowOrder) {
     KSExpBuf buf(nullptr);
     std::vector<KSTowRec> rows = {
         Goods(12, "777", kStatusPriceChange, 7),
-        Goods(0, "000", kStatusAdd),           // no PLU: not reported
-        Goods(3, "333", kStatusNone),          // no change asked: not reported
+        Goods(0, "000", kStatusAdd),   // no PLU: not reported
+        Goods(3, "333", kStatusNone),  // no change asked: not reported
         Goods(4, "444", kStatusDelete, -2),
-        Goods(5, "555", kStatusAdd),           // added by a comparison: not reported
-        Goods(6, "666", kStatusUpdate),        // not transferred: not reported
+        Goods(5, "555", kStatusAdd),     // added by a comparison: not reported
+        Goods(6, "666", kStatusUpdate),  // not transferred: not reported
         Goods(1, "111", kStatusAdd, 1),
     };
     rows[4].add_rec = true;
@@ -106,15 +106,13 @@ int StatusOf(KSExpBuf& buf, int row) {
 TEST(KSExpBufResultTest, AnalizujCancelBuforWithoutStrippingZeros) {
     KSExpBuf buf(nullptr);
     std::vector<KSTowRec> goods = {Goods(1, "42", kStatusPriceChange),
-                                   Goods(2, "43", kStatusUpdate),
-                                   Goods(3, "44", kStatusDelete),
-                                   Goods(4, "45", kStatusAdd),
-                                   Goods(5, "46", kStatusNone)};
+                                   Goods(2, "43", kStatusUpdate), Goods(3, "44", kStatusDelete),
+                                   Goods(4, "45", kStatusAdd), Goods(5, "46", kStatusNone)};
     for (auto& g : goods) buf.DodajRec(&g);
-    buf.AddInPlu("0042", "a");   // found as 42 (held by the device)
-    buf.AddInPlu("000", "b");    // zeros only: skipped
-    buf.AddInPlu("", "c");       // skipped
-    buf.AddInPlu("0999", "d");   // unknown: to be deleted, kept as the device has it
+    buf.AddInPlu("0042", "a");  // found as 42 (held by the device)
+    buf.AddInPlu("000", "b");   // zeros only: skipped
+    buf.AddInPlu("", "c");      // skipped
+    buf.AddInPlu("0999", "d");  // unknown: to be deleted, kept as the device has it
     buf.AddInPlu("45", "e");
     buf.AnalizujCancelBufor(false);
 

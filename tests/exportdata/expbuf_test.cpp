@@ -165,7 +165,8 @@ TEST(KSExpBufTest, SearchOrderIsByteOrderAndDuplicatesAreFound) {
     std::string order;
     for (int i = 0; i < n; ++i) {
         KSTowRec r;
-        buf.CzytajRec(buf.Indeks().GetFields().GetFields(0)->GetAsIntegerAt(static_cast<size_t>(i)), &r);
+        buf.CzytajRec(buf.Indeks().GetFields().GetFields(0)->GetAsIntegerAt(static_cast<size_t>(i)),
+                      &r);
         order += "[" + r.kod + "]";
     }
     EXPECT_EQ(order, "[][10][2][2][2][9][A][B][a][b][\xb9]");
@@ -287,8 +288,9 @@ TEST(KSExpBufTest, CashiersCurrenciesAndClear) {
     t.host.translations["kstools_KSExpBuf/KSExpBufGetWalutExceptio"] = "no such currency";
     auto action = t.Action();
     KSExpBuf buf(action.get());
-    ReadLines(buf, "OPER;1;Nowak;1;JAN;\r\nWAL;PLN;Złoty;1;T;T\r\nASS;1;x\r\nVAT;23\r\n"
-                   "PLU;1;0;111;T;1;0;0;0;23;1;F;0;F;T;T;0;;0;DOD\r\n");
+    ReadLines(buf,
+              "OPER;1;Nowak;1;JAN;\r\nWAL;PLN;Złoty;1;T;T\r\nASS;1;x\r\nVAT;23\r\n"
+              "PLU;1;0;111;T;1;0;0;0;23;1;F;0;F;T;T;0;;0;DOD\r\n");
     EXPECT_EQ(buf.GetKasjer(0)->GetNumer(), 1);
     EXPECT_TRUE(buf.GetWaluta(0)->GetCzyDomyslna());
     try {
@@ -315,6 +317,13 @@ TEST(KSExpBufTest, CashiersCurrenciesAndClear) {
     EXPECT_EQ(buf.GetGoodsCount(), 0);
     EXPECT_EQ(buf.GetStatusCount(kStatusAdd), 0);
     EXPECT_EQ(buf.GetPackageCount(), 0);
+
+    // A buffer filled again after Clear searches its new goods.
+    for (const char* kod : {"9", "5"}) {
+        KSTowRec g = Goods(1, kod);
+        buf.DodajRec(&g);
+    }
+    EXPECT_EQ(buf.FindRec("5", 2), 1);
 }
 
 }  // namespace

@@ -45,10 +45,11 @@ std::string Dump(KSExpBuf& buf) {
     for (int i = 0; i < buf.GetWalutaCount(); ++i) out += buf.GetWalutaText(i) + "\r\n";
     out += "[liczniki]\r\n";
     out += "towary=" + std::to_string(buf.GetGoodsCount());
-    for (int s = 0; s < 4; ++s) out += " " + std::string(StatusWord(s)) + "=" + std::to_string(buf.GetStatusCount(s));
+    for (int s = 0; s < 4; ++s)
+        out += " " + std::string(StatusWord(s)) + "=" + std::to_string(buf.GetStatusCount(s));
     out += " opakowania=" + std::to_string(buf.GetPackageCount()) +
-           " kontrahenci=" + std::to_string(buf.GetPartnerCount()) + " euro=" +
-           std::to_string(buf.GetEuroRate()) + "\r\n";
+           " kontrahenci=" + std::to_string(buf.GetPartnerCount()) +
+           " euro=" + std::to_string(buf.GetEuroRate()) + "\r\n";
     return out;
 }
 

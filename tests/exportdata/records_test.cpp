@@ -125,8 +125,7 @@ TEST(KSWymianyTest, AmountsSumPerTextAndFirstNumber) {
     EXPECT_EQ(a.GetText(), "EUR;43125;5");
     EXPECT_EQ(a.GetKurs(), "EUR;43125");
     KSWymiany sums;
-    sums + a + KSWymiana("USD", 40000, 3) + KSWymiana("EUR", 43125, 7) +
-        KSWymiana("EUR", 43000, 1);
+    sums + a + KSWymiana("USD", 40000, 3) + KSWymiana("EUR", 43125, 7) + KSWymiana("EUR", 43000, 1);
     ASSERT_EQ(sums.GetCount(), 3);
     EXPECT_EQ(sums.GetTexts(0), "EUR;43125;12");
     EXPECT_EQ(sums.GetTexts(1), "USD;40000;3");

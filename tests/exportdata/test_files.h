@@ -16,7 +16,7 @@ namespace krv::test {
 
 // A fresh directory, removed with everything in it at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir() {
         static std::atomic<int> counter{0};
         auto base = std::filesystem::temp_directory_path();
@@ -37,7 +37,7 @@ public:
     std::string Dir() const { return path_.string() + platform::PathSeparator(); }
     std::string operator/(const std::string& name) const { return Dir() + name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -53,6 +53,8 @@ inline void WriteAll(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+inline bool Exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 }  // namespace krv::test

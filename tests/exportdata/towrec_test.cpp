@@ -12,9 +12,11 @@ namespace {
 // A goods line of tag and 19 mandatory fields, with some fields replaced and
 // optional fields appended.
 std::string Line(std::map<int, std::string> with = {}, std::vector<std::string> optional = {}) {
-    std::vector<std::string> f = {"PLU", "12",  "7", "5901234123457", "Chleb", "1998", "1500",
-                                  "1700", "1800", "23", "1",   "F",   "0",     "F",   "F",
-                                  "T",   "0",    "",   "3",   "AKT"};
+    std::vector<std::string> f = {"PLU",   "12",   "7",    "5901234123457",
+                                  "Chleb", "1998", "1500", "1700",
+                                  "1800",  "23",   "1",    "F",
+                                  "0",     "F",    "F",    "T",
+                                  "0",     "",     "3",    "AKT"};
     for (auto& [i, v] : with) f[static_cast<size_t>(i)] = v;
     for (auto& v : optional) f.push_back(v);
     std::string line;
@@ -28,7 +30,9 @@ KSTowRec Read(const std::string& line) {
     return r;
 }
 
-std::string FormatError() { return W("Nieprawidłowy format pliku eksportowego"); }
+std::string FormatError() {
+    return W("Nieprawidłowy format pliku eksportowego");
+}
 
 TEST(KSTowRecTest, MandatoryFieldsOfAShortLine) {
     KSTowRec r = Read(Line());
@@ -83,8 +87,8 @@ TEST(KSTowRecTest, MandatoryFieldsOfAShortLine) {
 
 TEST(KSTowRecTest, LongLinesWithEveryOptionalField) {
     // 33 fields: field 30 is the precise VAT rate.
-    KSTowRec r = Read(Line({}, {"opis 1", "opis 2", "10.89.1", "SWW9", "14", "-1", "1000",
-                                "opis 3", "opis 4", "2.5", "850", "Chleb razowy pelny", "6.9"}));
+    KSTowRec r = Read(Line({}, {"opis 1", "opis 2", "10.89.1", "SWW9", "14", "-1", "1000", "opis 3",
+                                "opis 4", "2.5", "850", "Chleb razowy pelny", "6.9"}));
     EXPECT_EQ(r.opis1, "opis 1");
     EXPECT_EQ(r.opis2, "opis 2");
     EXPECT_EQ(r.PKWiU, "10.89.1");
@@ -198,7 +202,7 @@ TEST(KSTowRecTest, ClearCenaAktAndReuse) {
     EXPECT_EQ(r.fd_nr_src_buf, 3);
     // The same record read again from a short line loses every old value.
     TLJWords w;
-    w.Delimiter = ";";
+    w.Delimiter = std::string(";");
     w.Init(Line());
     r.FromLine(w, nullptr);
     EXPECT_EQ(r.PKWiU, "");

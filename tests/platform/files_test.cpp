@@ -44,7 +44,7 @@ TEST(PlatformFilesTest, ExistsRemoveRenameAndCreate) {
     EXPECT_TRUE(platform::CreateDirectories(deep));
     EXPECT_TRUE(platform::DirectoryExists(deep));
     EXPECT_TRUE(platform::CreateDirectories(deep));  // already there
-    EXPECT_FALSE(platform::RemoveFile(deep));       // not a file
+    EXPECT_FALSE(platform::RemoveFile(deep));        // not a file
 }
 
 TEST(PlatformFilesTest, WildcardSearchListsOneDirectory) {

@@ -20,9 +20,9 @@ TEST(TLToolsDebugTest, NothingIsWrittenBeforeInit) {
     EXPECT_FALSE(t.IsDebugOn());
     t.InitDebug(d / "dbg.txt", nullptr);
     EXPECT_TRUE(t.IsDebugOn());
-    EXPECT_TRUE(std::regex_match(
-        ReadAll(d / "dbg.txt"),
-        std::regex("\r\n--- \\[KOMUNIKACJA Z DNIA: \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\\] ---\r\n")));
+    EXPECT_TRUE(std::regex_match(ReadAll(d / "dbg.txt"),
+                                 std::regex("\r\n--- \\[KOMUNIKACJA Z DNIA: \\d{4}-\\d{2}-\\d{2} "
+                                            "\\d{2}:\\d{2}:\\d{2}\\] ---\r\n")));
     TLTools other;
     other.DebugIt("a", "b");  // another object's trace is still off
     EXPECT_EQ(SplitLines(ReadAll(d / "dbg.txt")).size(), 2u);

@@ -74,8 +74,8 @@ TEST(TLToolsArchiveTest, HeaderTextsComeFromTheTranslation) {
     TempDir d;
     WriteAll(d / "src", "");
     TLTools::ArchiveFile(d / "src", d / "arch", t.Lib().GetLgLink(), true, 2, true, "");
-    EXPECT_TRUE(Matches(ReadAll(d / "arch"), "\r\n== EXPORT OF " + kStamp +
-                                                 "\\] ------------\r\nEVERYTHING\r\n"))
+    EXPECT_TRUE(Matches(ReadAll(d / "arch"),
+                        "\r\n== EXPORT OF " + kStamp + "\\] ------------\r\nEVERYTHING\r\n"))
         << ReadAll(d / "arch");
 }
 

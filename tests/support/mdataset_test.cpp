@@ -43,7 +43,8 @@ TEST(TMDataSetTest, RowsAppendInsertAndMove) {
     t.name->SetAsString("b");
     ASSERT_EQ(t.ds.GetCount(), 3);
     std::string seen;
-    for (t.ds.First(); !t.ds.Eof(); t.ds.Next()) seen += t.name->GetAsString() + t.id->GetAsString();
+    for (t.ds.First(); !t.ds.Eof(); t.ds.Next())
+        seen += t.name->GetAsString() + t.id->GetAsString();
     EXPECT_EQ(seen, "a1b2c3");
     // New rows start empty.
     t.ds.Append();
@@ -99,8 +100,8 @@ TEST(TMDataSetTest, IntegerColumnsKeepEveryValueWhateverItsSize) {
     // Small values are stored narrowly; a larger one widens the column
     // without touching the values already there.
     Table t;
-    const std::vector<int32_t> values = {0, 1, -1, 127, -128, 300, -32768, 32767, 70000,
-                                         INT32_MIN, INT32_MAX, 5};
+    const std::vector<int32_t> values = {0,      1,     -1,    127,       -128,      300,
+                                         -32768, 32767, 70000, INT32_MIN, INT32_MAX, 5};
     std::vector<int32_t> stored;
     for (int32_t v : values) {
         t.ds.Append();
@@ -127,14 +128,16 @@ TEST(TMDataSetTest, StringsRewrittenManyTimesKeepTheirNeighbours) {
     for (size_t i = 0; i < rows; ++i) t.Row(static_cast<int>(i), "row" + std::to_string(i));
     for (int round = 0; round < 40; ++round) {
         for (size_t i = 0; i < rows; i += 3) {
-            std::string text(static_cast<size_t>(round * 10 % 97) + 1, static_cast<char>('a' + round % 26));
+            std::string text(static_cast<size_t>(round * 10 % 97) + 1,
+                             static_cast<char>('a' + round % 26));
             t.name->SetAsStringAt(i, text + std::to_string(i));
         }
     }
     for (size_t i = 0; i < rows; ++i) {
-        std::string want = i % 3 == 0 ? std::string(390 % 97 + 1, static_cast<char>('a' + 39 % 26)) +
-                                            std::to_string(i)
-                                      : "row" + std::to_string(i);
+        std::string want =
+            i % 3 == 0
+                ? std::string(390 % 97 + 1, static_cast<char>('a' + 39 % 26)) + std::to_string(i)
+                : "row" + std::to_string(i);
         ASSERT_EQ(t.name->GetAsStringAt(i), want) << i;
     }
     t.name->SetAsStringAt(5, "");

@@ -158,13 +158,16 @@ void Host::Trace(int code, const std::string& what) const {
 }
 
 std::string Host::ExchangeDir() const {
+    namespace fs = std::filesystem;
+    // Relative to the profile's folder, so that a profile and its exchange
+    // directory can move together; the library and SM_eth.exe get it whole,
+    // since the program runs in that directory and reads full paths.
+    std::error_code ec;
+    fs::path folder = fs::absolute(fs::path(profile_.Path()), ec).parent_path();
     std::string dir = profile_.Get(kDeviceSection, "exchange_dir").value_or("");
-    if (dir.empty()) {
-        std::error_code ec;
-        std::filesystem::path p = std::filesystem::absolute(profile_.Path(), ec).parent_path();
-        dir = p.string();
-    }
-    dir = ToCp1250(dir);
+    fs::path p = dir.empty() ? folder : fs::path(dir);
+    if (p.is_relative()) p = folder / p;
+    dir = ToCp1250(p.lexically_normal().string());
     if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += PathSeparator();
     return dir;
 }

@@ -15,9 +15,13 @@ void SetError(std::string* error) {
     if (error) *error = win32::ErrorText(::GetLastError());
 }
 
-HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE H(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 
-DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(Widen(path).c_str()); }
+DWORD Attributes(const std::string& path) {
+    return ::GetFileAttributesW(Widen(path).c_str());
+}
 
 }  // namespace
 
@@ -94,8 +98,8 @@ bool RawFile::Truncate(uint64_t size, std::string* error) {
     }
     LARGE_INTEGER target;
     target.QuadPart = static_cast<LONGLONG>(size);
-    bool ok = ::SetFilePointerEx(H(handle_), target, nullptr, FILE_BEGIN) &&
-              ::SetEndOfFile(H(handle_));
+    bool ok =
+        ::SetFilePointerEx(H(handle_), target, nullptr, FILE_BEGIN) && ::SetEndOfFile(H(handle_));
     if (!ok) SetError(error);
     ::SetFilePointerEx(H(handle_), here, nullptr, FILE_BEGIN);
     return ok;
@@ -111,7 +115,9 @@ bool DirectoryExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveFile(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+    return ::DeleteFileW(Widen(path).c_str()) != 0;
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
     return ::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
@@ -178,6 +184,8 @@ std::string ShortPathName(const std::string& path) {
     return Narrow(buffer);
 }
 
-char PathSeparator() { return '\\'; }
+char PathSeparator() {
+    return '\\';
+}
 
 }  // namespace krv::platform

@@ -16,8 +16,7 @@ std::string ReadLocalMachineString(const std::string& key, const std::string& na
     std::wstring valueName = win32::Widen(name);
     DWORD type = 0, size = 0;
     std::string result;
-    if (::RegQueryValueExW(h, valueName.c_str(), nullptr, &type, nullptr, &size) ==
-            ERROR_SUCCESS &&
+    if (::RegQueryValueExW(h, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         type == REG_SZ) {
         std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
         DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
