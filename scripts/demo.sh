@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Shows the library as a host sees it: sets up, builds the Linux configuration
-# and runs the command-line host krvhost against build/linux/src/libtarvisco.so.
+# and runs the command-line host krvhost against build/linux/src/libtarvisco.so,
+# ending with a demo export through the SM_eth stand-in to the scale simulator.
 # Usage: scripts/demo.sh [krvhost command]...   (default: the DEMO_STEPS below)
 set -euo pipefail
 # shellcheck source=scripts/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-# What the demo runs, one krvhost command per entry. Add "demo" (a whole export
-# against the simulated scale) once krvhost has it.
-DEMO_STEPS=(info params)
+# What the demo runs, one krvhost command per entry: what the library is, its
+# parameter catalogue, then a whole export to the simulated scale on 127.0.0.1.
+DEMO_STEPS=(info params demo)
 (($#)) && DEMO_STEPS=("$@")
 
 KRVHOST="$BUILD_ROOT/linux/tools/krvhost/krvhost"
