@@ -214,8 +214,10 @@ do_test_windows() {
     (unset DISPLAY; run_ctest "$config" "" -LE gui) || rc=$?
     # The subshell's counts are lost: count again from its log.
     count_ctest_line "$LOG_DIR/test-$config.log" || rc=1
+    local detail="$stage_detail"
     if [[ -n "$display" ]]; then
         run_ctest "$config" "-gui" -L gui || rc=$?
+        stage_detail="$detail; window tests: $stage_detail"
     fi
     return "$rc"
 }
