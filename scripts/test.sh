@@ -186,6 +186,10 @@ do_wine_prefix() {
         return 1
     }
     timeout 120 wineserver -w
+    # One server for the whole run: with the default, the server quits the
+    # moment no program is connected, and a program starting just then loses
+    # its connection ("recvmsg: Connection reset by peer").
+    wineserver -p
     stage_detail="WINEPREFIX=${WINEPREFIX#"$ROOT/"}"
 }
 
