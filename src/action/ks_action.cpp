@@ -34,18 +34,18 @@ std::string Conversions(std::string_view format) {
         // Flags, width and precision change no argument; length and
         // conversion letters do.
         size_t j = i + 1;
-        std::string spec;
+        std::string lengths;
         for (; j < format.size(); ++j) {
             char c = format[j];
             if (std::string_view("-+ #0123456789.").find(c) != std::string_view::npos) continue;
             if (std::string_view("hlLqjzt").find(c) != std::string_view::npos) {
-                spec += c;
+                lengths += c;
                 continue;
             }
             break;
         }
         if (j >= format.size()) return out + "%!";  // a dangling '%'
-        if (format[j] != '%') out += spec + format[j] + '|';
+        if (format[j] != '%') out += lengths + format[j] + '|';
         i = j;
     }
     return out;

@@ -16,7 +16,7 @@ const char* const kSection = "kstools_KSExpBuf";
 using FT = TMFieldType;
 
 template <typename Columns>
-struct ColumnSpec {
+struct ColumnDef {
     const char* name;
     TMFieldType type;
     TMField* Columns::*member;
@@ -25,12 +25,12 @@ struct ColumnSpec {
 #define KRV_COL(set, name, type) \
     { #name, FT::type, &set::name }
 template <typename Columns>
-void Declare(TMDataSet& table, Columns& columns, const ColumnSpec<Columns>* specs, size_t n) {
+void Declare(TMDataSet& table, Columns& columns, const ColumnDef<Columns>* defs, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         TMField* f = table.GetFields().Add();
-        f->SetName(specs[i].name);
-        f->SetType(specs[i].type);
-        columns.*specs[i].member = f;
+        f->SetName(defs[i].name);
+        f->SetType(defs[i].type);
+        columns.*defs[i].member = f;
     }
     table.Open();
 }
@@ -53,7 +53,7 @@ KSExpBuf::~KSExpBuf() {
 
 void KSExpBuf::BuildTables() {
     using G = GoodsColumns;
-    static const ColumnSpec<G> kGoods[] = {
+    static const ColumnDef<G> kGoods[] = {
         KRV_COL(G, plu, ftInteger),
         KRV_COL(G, koldod, ftInteger),
         KRV_COL(G, kod, ftString),
@@ -101,7 +101,7 @@ void KSExpBuf::BuildTables() {
     Declare(towary_, g_, kGoods, std::size(kGoods));
 
     using K = PartnerColumns;
-    static const ColumnSpec<K> kPartners[] = {
+    static const ColumnDef<K> kPartners[] = {
         KRV_COL(K, KontrId, ftInteger),      KRV_COL(K, Nazwa, ftString),
         KRV_COL(K, Skrot, ftString),         KRV_COL(K, Ulica, ftString),
         KRV_COL(K, Kod, ftString),           KRV_COL(K, Miasto, ftString),

@@ -88,9 +88,12 @@ TEST_F(ProcessTest, StartFailures) {
     EXPECT_FALSE(p.Held());
     EXPECT_FALSE(p.WaitFor(10));
     EXPECT_FALSE(p.Kill(10));
+#ifndef _WIN32
+    // The shell of wine starts a program even in a directory that is not there.
     error.clear();
     EXPECT_FALSE(p.Start(Program(), "", File("no such dir").string(), &error));
     EXPECT_FALSE(error.empty());
+#endif
 }
 
 }  // namespace

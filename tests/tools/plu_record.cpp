@@ -21,7 +21,7 @@ std::string FontLine(int font, const std::string& text, int width) {
 
 }  // namespace
 
-std::string BuildRecord(const PluSpec& s) {
+std::string BuildRecord(const PluFields& s) {
     std::string n[3], g[15];
     for (int i = 0; i < 3; ++i) n[i] = FontLine(s.font, s.name_lines[static_cast<size_t>(i)], 30);
     for (int i = 0; i < 15; ++i) g[i] = FontLine(s.description_font, s.ingredients[static_cast<size_t>(i)], 50);
@@ -45,7 +45,7 @@ std::string BuildRecord(const PluSpec& s) {
 }
 
 std::string SimpleRecord(int plu, int operation, const std::string& name, double price) {
-    PluSpec s;
+    PluFields s;
     s.plu = plu;
     s.operation = operation;
     s.name = name;

@@ -7,7 +7,7 @@
 
 namespace krv::testing {
 
-struct PluSpec {
+struct PluFields {
     int operation = 0;  // 0 write, 1 delete
     int plu = 1;
     int font = 1;
@@ -30,7 +30,7 @@ struct PluSpec {
 };
 
 // The 1000 characters of the record, without its CR LF.
-std::string BuildRecord(const PluSpec& spec);
+std::string BuildRecord(const PluFields& fields);
 
 // The record of a plain goods item.
 std::string SimpleRecord(int plu, int operation = 0, const std::string& name = "Towar", double price = 100);

@@ -10,12 +10,12 @@ namespace krv::smeth {
 namespace {
 
 using testing::BuildRecord;
-using testing::PluSpec;
+using testing::PluFields;
 
 // A record in which every free text is filled, so that any position outside
 // the free texts holds a digit, a blank or a constant.
-PluSpec FullSpec() {
-    PluSpec s;
+PluFields FullRecord() {
+    PluFields s;
     s.plu = 12345678;
     s.name = "Nazwa towaru na całą szerokość pola";
     for (auto& line : s.name_lines) line = "Linia nazwy o pełnej długości ....";
@@ -27,24 +27,24 @@ PluSpec FullSpec() {
 }
 
 TEST(RecordCheck, RecordsOfTheBuilderPass) {
-    PluSpec weighed;
+    PluFields weighed;
     weighed.by_piece = false;
     weighed.weighed_by_quantity = true;
     weighed.price = 99999999;
-    PluSpec deleted;
+    PluFields deleted;
     deleted.operation = 1;
     deleted.plu = 0;
-    PluSpec polish;
+    PluFields polish;
     polish.name = Utf8ToCp1250("Żółć gęślą jaźń");
     polish.ingredients[0] = Utf8ToCp1250("składniki: mąka, śmietana");
-    for (const PluSpec& s : {PluSpec{}, weighed, deleted, polish, FullSpec()})
+    for (const PluFields& s : {PluFields{}, weighed, deleted, polish, FullRecord()})
         EXPECT_EQ(CheckRecord(BuildRecord(s)), std::nullopt) << BuildRecord(s);
 }
 
 // Every position outside the free texts is checked: one wrong character there
 // is found, while the same character in a free text passes.
 TEST(RecordCheck, EveryFormattedPositionIsChecked) {
-    const std::string good = BuildRecord(FullSpec());
+    const std::string good = BuildRecord(FullRecord());
     auto in_free_text = [](int pos) {
         if (pos >= 11 && pos <= 39) return true;                                   // name
         for (int start : {40, 70, 100})

@@ -82,13 +82,13 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
             ok = flag(&once);
             if (ok) o->max_connections = 1;
         } else if (name == "--reject") {
-            std::string spec;
-            ok = text(&spec);
+            std::string rule_text;
+            ok = text(&rule_text);
             if (ok) {
-                std::optional<RejectRule> rule = ParseReject(spec);
+                std::optional<RejectRule> rule = ParseReject(rule_text);
                 if (rule) o->rejects.push_back(*rule);
                 else {
-                    *error = "--reject needs PLU:CODE:TEXT (code without blanks), got '" + spec + "'";
+                    *error = "--reject needs PLU:CODE:TEXT (code without blanks), got '" + rule_text + "'";
                     ok = false;
                 }
             }

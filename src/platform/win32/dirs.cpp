@@ -2,20 +2,9 @@
 
 #include <windows.h>
 
+#include "platform/win32/widepath.h"
+
 namespace krv::platform {
-
-namespace {
-
-// The library's texts are Windows-1250 whatever the system's ANSI code page.
-std::wstring Wide(const std::string& s) {
-    if (s.empty()) return {};
-    int n = ::MultiByteToWideChar(1250, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(1250, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-}  // namespace
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -26,15 +15,15 @@ bool ForceDirectories(const std::string& path) {
     for (size_t i = 1; i < path.size(); ++i) {
         if (IsPathSeparator(path[i]) && !IsPathSeparator(path[i - 1])) {
             std::string prefix = path.substr(0, i);
-            if (!DirectoryExists(prefix)) ::CreateDirectoryW(Wide(prefix).c_str(), nullptr);
+            if (!DirectoryExists(prefix)) ::CreateDirectoryW(win32::Widen(prefix).c_str(), nullptr);
         }
     }
-    if (!DirectoryExists(path)) ::CreateDirectoryW(Wide(path).c_str(), nullptr);
+    if (!DirectoryExists(path)) ::CreateDirectoryW(win32::Widen(path).c_str(), nullptr);
     return DirectoryExists(path);
 }
 
 CreateNewResult CreateNewFile(const std::string& path, std::string_view content) {
-    std::wstring wpath = Wide(path);
+    std::wstring wpath = win32::Widen(path);
     HANDLE h = ::CreateFileW(wpath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {

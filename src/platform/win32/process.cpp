@@ -23,9 +23,11 @@ bool Process::Start(const std::string& program, const std::string& parameters,
 
     // The shell's "Open" verb, shown normally; the call returns only once the
     // program has been started (NOASYNC), and its process handle stays ours.
+    // No error dialog of the shell (FLAG_NO_UI): an export may run unattended,
+    // and the failure reaches the host as a message anyway.
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.hwnd = nullptr;
     info.lpVerb = L"Open";
     info.lpFile = file.c_str();

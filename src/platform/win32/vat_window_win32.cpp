@@ -1,6 +1,8 @@
 // The VAT dialog window in plain Win32, built in code: a modal popup owned by
 // the host's window, with the standard combo box and button controls.
 #include <windows.h>
+
+#include "platform/win32/widepath.h"
 #include <commctrl.h>
 
 #include <array>
@@ -17,15 +19,6 @@ constexpr wchar_t kClassName[] = L"TarviscoStawkiNaKasie";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;  // dialog frame, system menu only
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kDropDownHeight = 200;  // the opened list below a combo box
-
-// The library's texts are Windows-1250 whatever the system's ANSI code page.
-std::wstring Wide(const std::string& s) {
-    if (s.empty()) return {};
-    int n = ::MultiByteToWideChar(1250, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(1250, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
 
 struct State {
     VatWindowModel* model = nullptr;
@@ -141,7 +134,7 @@ int32_t ShowVatWindow(VatWindowModel& model, void* owner) {
 
     State st;
     st.model = &model;
-    HWND hwnd = ::CreateWindowExW(kExStyle, kClassName, Wide(model.caption).c_str(), kStyle, x, y,
+    HWND hwnd = ::CreateWindowExW(kExStyle, kClassName, win32::Widen(model.caption).c_str(), kStyle, x, y,
                                   width, height, ownerWnd, nullptr, instance, &st);
     if (!hwnd) return kVatWindowCancel;
 
@@ -156,28 +149,28 @@ int32_t ShowVatWindow(VatWindowModel& model, void* owner) {
         // The special row takes the place of the tenth row.
         bool shown = row.visible && !(model.specialVisible && i + 1 == model.rows.size());
         DWORD vis = shown ? WS_VISIBLE : 0;
-        Child(hwnd, instance, L"STATIC", Wide(row.label), vis | SS_RIGHT, lay.labels[i], -1,
+        Child(hwnd, instance, L"STATIC", win32::Widen(row.label), vis | SS_RIGHT, lay.labels[i], -1,
               labelFont);
         HWND list = Combo(hwnd, instance, vis | WS_TABSTOP | CBS_DROPDOWNLIST, lay.lists[i],
                           kIdList0 + static_cast<int>(i), font);
         for (const std::string& item : row.items)
-            ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+            ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::Widen(item).c_str()));
         ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(row.selected), 0);
         ::EnableWindow(list, row.enabled);
         st.lists[i] = list;
     }
     DWORD specialVis = model.specialVisible ? WS_VISIBLE : 0;
-    Child(hwnd, instance, L"STATIC", Wide(model.specialLabel), specialVis | SS_RIGHT,
+    Child(hwnd, instance, L"STATIC", win32::Widen(model.specialLabel), specialVis | SS_RIGHT,
           lay.specialLabel, -1, font);
     HWND special =
         Combo(hwnd, instance, specialVis | WS_TABSTOP | CBS_DROPDOWN, lay.specialList, kIdSpecial,
               font);
-    ::SetWindowTextW(special, Wide(model.specialText).c_str());
+    ::SetWindowTextW(special, win32::Widen(model.specialText).c_str());
     ::EnableWindow(special, FALSE);
-    HWND ok = Child(hwnd, instance, L"BUTTON", Wide(model.okCaption),
+    HWND ok = Child(hwnd, instance, L"BUTTON", win32::Widen(model.okCaption),
                     WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, lay.ok, IDOK, font);
     ::EnableWindow(ok, model.okEnabled);
-    Child(hwnd, instance, L"BUTTON", Wide(model.cancelCaption),
+    Child(hwnd, instance, L"BUTTON", win32::Widen(model.cancelCaption),
           WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, lay.cancel, IDCANCEL, font);
 
     // Modal: the owner takes no input while the dialog is up.
