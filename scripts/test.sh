@@ -189,7 +189,11 @@ do_wine_prefix() {
     # One server for the whole run: with the default, the server quits the
     # moment no program is connected, and a program starting just then loses
     # its connection ("recvmsg: Connection reset by peer").
-    wineserver -p
+    # The server's own programs (services, devices) start now, with no
+    # terminal of ours: started by the first test instead, they would keep the
+    # test's output open after it ended.
+    wineserver -p </dev/null >/dev/null 2>&1
+    timeout 120 /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1
     stage_detail="WINEPREFIX=${WINEPREFIX#"$ROOT/"}"
 }
 

@@ -14,12 +14,11 @@ bool Profile::Load(std::string* error) {
     lines_.clear();
     std::error_code ec;
     if (!std::filesystem::exists(path_, ec)) return true;
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!ReadWholeFile(path_, &text)) {
         *error = "cannot read the profile " + path_;
         return false;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!Parse(text, error)) {
         *error = path_ + ": " + *error;
         return false;

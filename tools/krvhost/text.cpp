@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "support/cp1250.h"
 
@@ -62,6 +64,13 @@ void CopyOut(char* buf, size_t n, std::string_view text) {
     size_t len = text.size() < n ? text.size() : n;
     std::memcpy(buf, text.data(), len);
     buf[len] = '\0';
+}
+
+bool ReadWholeFile(const std::string& path, std::string* text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
 }
 
 }  // namespace krv::host

@@ -21,5 +21,7 @@ std::vector<std::string> Split(std::string_view s, char delimiter);
 bool ParseInt(std::string_view s, long long* out);
 // Copies at most n bytes and a terminating zero into a buffer of n + 1.
 void CopyOut(char* buf, size_t n, std::string_view text);
+// The whole content of a file; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* text);
 
 }  // namespace krv::host

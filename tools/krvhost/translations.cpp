@@ -1,7 +1,5 @@
 #include "translations.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "text.h"
@@ -29,12 +27,11 @@ std::string Unescape(const std::string& s) {
 }  // namespace
 
 bool Translations::Load(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!ReadWholeFile(path, &text)) {
         *error = "cannot read the translation file " + path;
         return false;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!Parse(text, error)) {
         *error = path + ": " + *error;
         return false;
