@@ -28,15 +28,15 @@ declare -A built=()
 run_start=$(date +%s)
 
 # Runs one stage: a header, the command, its time and one summary line.
-# A failed stage counts as one failure unless the stage counted its own tests.
-stage_counted=0
+# A failed stage counts as one failure unless its own tests already counted
+# one, so that the closing line never reads "0 failed" after a failure.
 stage() {
-    local name="$1" start rc secs result
+    local name="$1" start rc secs result failed_before
     shift
     echo
     echo "==> $name  [$(date +%H:%M:%S)]"
     start=$(date +%s)
-    stage_counted=0
+    failed_before=$total_failed
     stage_detail=""
     "$@"
     rc=$?
@@ -46,7 +46,7 @@ stage() {
         77) result=skipped ;;
         *)
             result=FAILED
-            ((stage_counted)) || total_failed=$((total_failed + 1))
+            ((total_failed > failed_before)) || total_failed=$((total_failed + 1))
             ;;
     esac
     echo "<== $name: $result ($(fmt_secs "$secs"))"
@@ -64,7 +64,6 @@ count_plain_line() {
     f=$(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")
     total_passed=$((total_passed + p))
     total_failed=$((total_failed + f))
-    stage_counted=1
     stage_detail="$p passed, $f failed"
 }
 
@@ -80,7 +79,6 @@ count_ctest_line() {
     total_passed=$((total_passed + all - failed - skipped))
     total_failed=$((total_failed + failed))
     total_skipped=$((total_skipped + skipped))
-    stage_counted=1
     stage_detail="$((all - failed - skipped)) passed, $failed failed"
     ((skipped)) && stage_detail+=", $skipped skipped"
     return 0
