@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -28,8 +29,11 @@ int64_t MsSince(Clock::time_point t) {
 class KSActionTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A random name: object addresses repeat across processes, and test
+        // programs run side by side.
+        std::random_device random;
         dir = fs::temp_directory_path() /
-              ("tarvisco_ksaction_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+              ("tarvisco_ksaction_" + std::to_string(random()) + "_" + std::to_string(random()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         lib.host.exchangeDir = dir.string() + static_cast<char>(fs::path::preferred_separator);
