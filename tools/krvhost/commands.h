@@ -49,6 +49,8 @@ int CmdSet(const Options& options);
 int CmdGet(const Options& options);
 int CmdExport(const Options& options);
 int CmdDemo(const Options& options);
+// sales FILE: needs no library; see RunSales (sales_file.h).
+int CmdSales(const Options& options);
 
 // The export of the session's device, as `export` and `demo` run it: the
 // operation, leftover program clean-up and the closing line. Exit code.

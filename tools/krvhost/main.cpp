@@ -23,6 +23,7 @@ const char kUsage[] =
     "                       (--auto: as an automatically started export)\n"
     "  demo [--keep]        a whole export against the simulated scale on 127.0.0.1\n"
     "                       (--keep: leave the temporary files in place)\n"
+    "  sales FILE           summary of a sales import file that a register driver wrote\n"
     "\n"
     "options:\n"
     "  --library PATH       the driver library (default: beside krvhost, then the build tree)\n"
@@ -31,7 +32,8 @@ const char kUsage[] =
     "  --trace              log every callback of the library on standard error\n"
     "  --help               this text\n"
     "\n"
-    "exit codes: 0 done (export: result stored), 1 operation failed, 2 bad usage,\n"
+    "exit codes: 0 done (export: result stored), 1 operation failed (sales: malformed\n"
+    "            lines), 2 bad usage or unreadable file,\n"
     "            3 library not loadable\n";
 
 bool NeedsValue(const std::string& a) { return a == "--library" || a == "--profile" || a == "--lang"; }
@@ -88,6 +90,7 @@ int main(int argc, char** argv) {
     if (o.command == "get") return CmdGet(o);
     if (o.command == "export") return CmdExport(o);
     if (o.command == "demo") return CmdDemo(o);
+    if (o.command == "sales") return CmdSales(o);
     std::fprintf(stderr, "krvhost: %s\n%s",
                  o.command.empty() ? "no command given" : ("unknown command " + o.command).c_str(), kUsage);
     return kExitUsage;
