@@ -4,9 +4,6 @@
 #include <cmath>
 #include <map>
 
-#include <iostream>
-
-#include "commands.h"
 #include "sales_file.h"
 #include "text.h"
 
@@ -222,14 +219,6 @@ int RunSales(const std::string& path, std::ostream& out, std::ostream& err) {
         return 1;
     }
     return 0;
-}
-
-int CmdSales(const Options& options) {
-    if (options.args.size() != 1) {
-        std::cerr << "krvhost: usage: krvhost sales FILE\n";
-        return kExitUsage;
-    }
-    return RunSales(options.args[0], std::cout, std::cerr);
 }
 
 }  // namespace krv::host
