@@ -96,8 +96,12 @@ std::string Zloty(long double grosze) {
         const long long g = static_cast<long long>(rounded);
         const unsigned long long a = g < 0 ? 0ULL - static_cast<unsigned long long>(g)
                                            : static_cast<unsigned long long>(g);
-        char cents[3] = {static_cast<char>('0' + a % 100 / 10), static_cast<char>('0' + a % 10), 0};
-        return (g < 0 ? "-" : "") + std::to_string(a / 100) + "." + cents;
+        std::string text = g < 0 ? "-" : "";
+        text += std::to_string(a / 100);
+        text += '.';
+        text += static_cast<char>('0' + a % 100 / 10);
+        text += static_cast<char>('0' + a % 10);
+        return text;
     }
     char buf[400];
     auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(rounded / 100),
