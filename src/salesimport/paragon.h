@@ -19,17 +19,18 @@ class TMFile;
 class KRVParagon {
   public:
     KRVParagon() = default;
-    virtual ~KRVParagon();
     KRVParagon(const KRVParagon&) = delete;
     KRVParagon& operator=(const KRVParagon&) = delete;
 
     // Hooks, called as positions and payments arrive and before the buffer
     // takes the receipt. The base takes the receipt number and date from the
     // first position when the receipt has none; the others do nothing.
+    // Declared in the slot order that register drivers derive from.
     virtual void ProcessFirstPosition(KRVPosition& position);
     virtual void ProcessFirstPayment(KRVPayment& payment);
     virtual void ProcessEachPosition(KRVPosition& position);
     virtual void ProcessEachPayment(KRVPayment& payment);
+    virtual ~KRVParagon();
     virtual void PostProcess();
 
     // The receipt takes over a position or payment made with new and hands
