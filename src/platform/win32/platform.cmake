@@ -15,3 +15,6 @@ else()
   message(STATUS "VAT dialog: TARVISCO_GUI=OFF, the dialog always answers cancel")
 endif()
 set_property(TARGET tarvisco_core PROPERTY SOURCES ${_core_sources})
+
+# FTP transfer: WinINet, a system DLL.
+target_link_libraries(tarvisco_core PUBLIC wininet)
