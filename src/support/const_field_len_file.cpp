@@ -42,7 +42,8 @@ void ConstFieldLenFile::AddField(size_t start, size_t length) {
 
 bool ConstFieldLenFile::ReadRawLine() {
     line_.clear();
-    std::streambuf* buf = rdbuf();
+    // The stream's current buffer (a caller may have given it another one).
+    std::streambuf* buf = std::ios::rdbuf();
     if (!good() || buf == nullptr) {
         setstate(std::ios::failbit);
         return false;

@@ -28,8 +28,9 @@ std::string TFTPControl::Server() const {
 }
 
 std::string TFTPControl::Masked(std::string text) const {
-    // Shorter passwords would mask ordinary words; they are never sent to a
-    // status text in the first place.
+    // The clients never report the password (the login command is shown
+    // masked); this is the second guard. Shorter passwords would mask
+    // ordinary words.
     if (password_.size() < 3) return text;
     for (size_t at = text.find(password_); at != std::string::npos;
          at = text.find(password_, at + 4))

@@ -111,8 +111,8 @@ bool ParseClock(std::string_view s, int& hour, int& minute, int& second) {
 bool IsModeText(std::string_view s) {
     if (s.size() < 10 || std::string_view("-dlbcpsD").find(s[0]) == std::string_view::npos)
         return false;
-    for (char c : s.substr(1, 9))
-        if (std::string_view("rwxsStTlL-").find(c) == std::string_view::npos) return false;
+    for (char c : Lower(s.substr(1, 9)))
+        if (std::string_view("rwxstl-").find(c) == std::string_view::npos) return false;
     return true;
 }
 

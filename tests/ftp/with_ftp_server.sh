@@ -60,6 +60,7 @@ export KRV_FTP_USER=tester KRV_FTP_PASSWORD="$password"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 if [ "$windows" = 1 ]; then
   export KRV_FTP_ROOT="$(winpath "$work/root")" KRV_FTP_CONNECTIONS="$(winpath "$work/connections")"
+  export KRV_FTP_UNDER_WINE=1
   # wine passes these on to the Windows program.
   export WINEDEBUG="${WINEDEBUG:--all}"
 else

@@ -11,28 +11,13 @@
 
 #include "platform/clock.h"
 #include "platform/ftp.h"
-#include "support/cp1250.h"
+#include "platform/ftp_text.h"
 
 namespace krv::platform {
 
 namespace {
 
-// Windows-1250 names to the UTF-8 of the wire and back. A listing line that
-// is not UTF-8 is taken as Windows-1250 already.
-bool IsUtf8(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
-                                : (c & 0xF8) == 0xF0 ? 3 : 4;
-        if (n == 4 || s.size() - i <= n) return false;
-        for (size_t k = 1; k <= n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += n + 1;
-    }
-    return true;
-}
-
-std::string FromWire(const std::string& s) { return IsUtf8(s) ? Utf8ToCp1250(s) : s; }
+std::string FromWire(const std::string& s) { return FtpFromWire(s); }
 
 // "a/./b/../c" relative to "/x" gives "/x/a/c".
 std::string Normalize(const std::string& base, const std::string& path) {
@@ -159,7 +144,7 @@ public:
     }
 
 private:
-    static std::string Utf8(const std::string& cp1250) { return Cp1250ToUtf8(cp1250); }
+    static std::string Utf8(const std::string& cp1250) { return FtpToWire(cp1250); }
 
     // An absolute path as a URL: "%2F" keeps it absolute for libcurl.
     std::string UrlOf(const std::string& absolute) {

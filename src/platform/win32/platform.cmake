@@ -16,5 +16,5 @@ else()
 endif()
 set_property(TARGET tarvisco_core PROPERTY SOURCES ${_core_sources})
 
-# FTP transfer: WinINet, a system DLL.
-target_link_libraries(tarvisco_core PUBLIC wininet)
+# FTP transfer: WinINet (and version.dll for its version), system DLLs.
+target_link_libraries(tarvisco_core PUBLIC wininet version)
