@@ -78,12 +78,13 @@ protected:
         return "";
     }
 
-    TFTPControl ftp_;
     std::string password_;
     fs::path root_;
     std::vector<std::string> status_;
     size_t connectionsBefore_ = 0;
     TempDir local_;
+    // Last, so that it goes first: its disconnection still reports to status_.
+    TFTPControl ftp_;
 };
 
 // WinINet parses listings itself and gives no permission texts.
