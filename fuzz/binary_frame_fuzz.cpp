@@ -33,17 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     size_t fields = data[0] % 12;
     size_t at = 1;
-    std::vector<uint8_t> buffer;
-    Frame* frame = nullptr;
     std::vector<std::pair<uint8_t, uint8_t>> layout;
     for (size_t i = 0; i < fields && at + 1 < size; ++i, at += 2)
         layout.push_back({data[at], data[at + 1]});
-    buffer.assign(data + at, data + size);
+    std::vector<uint8_t> buffer(data + at, data + size);
     if (buffer.empty()) buffer.push_back(0);
     Frame f(buffer.data(), buffer.size());
-    frame = &f;
-    for (auto [kind, length] : layout) {
-        size_t n = length % 12;
+    Frame* frame = &f;
+    for (const auto& field : layout) {
+        uint8_t kind = field.first;
+        size_t n = field.second % 12;
         Try([&] {
             switch (kind % 4) {
                 case 0: frame->AddField(n); break;
