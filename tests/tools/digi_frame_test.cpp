@@ -90,6 +90,16 @@ TEST(DigiFrame, DeleteAndClearFrames) {
     f = Decode(Bytes("F2 25"), &error);
     ASSERT_TRUE(f) << error;
     EXPECT_EQ(f->kind, Frame::Kind::kClear);
+
+    // Where a receiver's frame ends: a delete has no length, but the next
+    // command byte (never a packed digit pair) ends it.
+    using tools::digi::FrameSize;
+    EXPECT_EQ(FrameSize(Bytes("F3 25 00 00 00 30 F3 25 00 00 00 30")), 6u);
+    EXPECT_EQ(FrameSize(Bytes("F3 25 00 00 00 30 F2 25")), 6u);
+    EXPECT_EQ(FrameSize(Bytes("F3 25 00 00 00 30 00 00")), SIZE_MAX) << "may go on";
+    EXPECT_EQ(FrameSize(Bytes("F2 25 F2 25")), 2u);
+    EXPECT_EQ(FrameSize(Bytes("F1 25 00 00 00 01 00")), 0u) << "length not yet there";
+    EXPECT_EQ(FrameSize(Bytes("F1 25 00 00 00 01 00 3B")), 61u);
 }
 
 TEST(DigiFrame, SettingsLeaveOutTheMessageAndIngredientNumbers) {

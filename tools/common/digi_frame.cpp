@@ -255,7 +255,11 @@ size_t FrameSize(std::string_view b) {
     if (b.empty()) return 0;
     switch (At(b, 0)) {
         case kClear: return 2;
-        case kDelete: return SIZE_MAX;
+        case kDelete:
+            // Packed digits never make a byte above 0x99: one there starts the next frame.
+            for (size_t i = 2; i < b.size(); i += 4)
+                if (At(b, i) > 0x99) return i;
+            return SIZE_MAX;
         case kWrite: return b.size() < 8 ? 0 : 2 + (At(b, 6) << 8 | At(b, 7));
         default: return SIZE_MAX;  // unknown: whatever came is one bad frame
     }

@@ -70,8 +70,9 @@ struct Frame {
 };
 
 // The size of the frame at the start of a received buffer: 0 when more bytes
-// are needed to tell, SIZE_MAX for a delete (its end is where the sender
-// stopped and waits for the answer), otherwise the number of bytes.
+// are needed to tell, SIZE_MAX for a delete that may go on (it has no length:
+// it ends where the sender stops to wait for the answer, or where the next
+// command byte follows), otherwise the number of bytes.
 size_t FrameSize(std::string_view buffer);
 
 // Decodes one whole frame; nullopt with *error set when it is not one this

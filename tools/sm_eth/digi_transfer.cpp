@@ -1,5 +1,7 @@
 #include "digi_transfer.h"
 
+#include <algorithm>
+
 #include "digi_frame.h"
 #include "error_codes.h"
 #include "os.h"
@@ -31,6 +33,20 @@ void Drain(const tools::Socket& s) {
     }
 }
 
+// A frame sent more than once owes the answers of its extra copies. They are
+// awaited before the next frame goes out, so that a late answer is never taken
+// for the next frame's; a scale that needed more than one time-out for the
+// first copy gets as long for each other. Answers are one byte.
+void CollectOwedAnswers(const tools::Socket& s, int* owed, int timeout_ms) {
+    while (*owed > 0) {
+        std::string answers;
+        if (tools::Receive(s, timeout_ms, &answers) != IoResult::kOk) break;
+        *owed -= std::min(*owed, static_cast<int>(answers.size()));
+    }
+    *owed = 0;
+    Drain(s);
+}
+
 std::string ConnectText(tools::ConnectFailure why, int system_error, int timeout_ms) {
     switch (why) {
         case tools::ConnectFailure::kRefused: return Cp("połączenie odrzucone");
@@ -60,12 +76,14 @@ DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOut
     }
     log("connected to " + target + " (DIGI), sending " + std::to_string(frames.size()) + " frames");
 
+    int owed = 0;
     for (size_t i = 0; i < frames.size(); ++i) {
         const DigiOutgoing& f = frames[i];
+        CollectOwedAnswers(socket, &owed, timeout_ms * tries);
         std::string answer;
         IoResult r = IoResult::kTimeout;
         for (int attempt = 1; attempt <= tries && r == IoResult::kTimeout; ++attempt) {
-            Drain(socket);
+            if (attempt > 1) ++owed;  // the answer to the copy before may still come
             r = tools::SendAll(socket, f.frame, timeout_ms);
             if (r == IoResult::kOk) r = tools::Receive(socket, timeout_ms, &answer);
             if (r == IoResult::kTimeout) log("line " + std::to_string(f.line) + ": no answer, try " + std::to_string(attempt));
@@ -84,7 +102,8 @@ DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOut
             return result;
         }
         unsigned first = static_cast<unsigned char>(answer[0]);
-        Drain(socket);
+        owed -= std::min(owed, static_cast<int>(answer.size()) - 1);
+        if (owed == 0) Drain(socket);
         if (first == tools::digi::kAck) {
             ++result.accepted;
             log("line " + std::to_string(f.line) + " PLU " + f.plu + ": ok");
