@@ -147,3 +147,21 @@ TEST_F(DigiExport, CharactersTheScalesPageLacksAreWarnedOncePerGoods) {
 
 }  // namespace
 }  // namespace krv::e2e
+
+namespace krv::e2e {
+namespace {
+
+TEST(DigiDemo, WholeExportListsTheScalesTable) {
+    if (Programs::SmEth().empty() || Programs::ScaleSim().empty())
+        GTEST_SKIP() << "the SM_eth stand-in and the scale simulator are not built";
+    Device device;
+    Outcome run = device.Krvhost({"demo", "--digi"});
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_TRUE(run.Has("krvhost demo: protocol DIGI")) << run.output;
+    EXPECT_TRUE(run.Has("The scale now holds 9 PLUs")) << run.output;
+    EXPECT_TRUE(run.Has("  00000012  Bułka kajzerka                       0.69  by piece ")) << run.output;
+    EXPECT_TRUE(run.Has("krvhost demo: export succeeded")) << run.output;
+}
+
+}  // namespace
+}  // namespace krv::e2e
