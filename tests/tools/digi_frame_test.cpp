@@ -239,7 +239,9 @@ TEST(CodePage, PolishTextInTheScalesPages) {
         EXPECT_EQ(out.size(), text.size());
         EXPECT_EQ(Hex(out.substr(1, 5)), c.hex) << c.name;
         EXPECT_EQ(lacking, c.lacking) << c.name;
-        if (c.lacking == 1) EXPECT_EQ(page->ToUtf8(out), "Zażółć gęślą jaźń ?") << c.name;
+        if (c.lacking == 1) {
+            EXPECT_EQ(page->ToUtf8(out), "Zażółć gęślą jaźń ?") << c.name;
+        }
     }
     EXPECT_FALSE(CodePage::Named("utf-8"));
     EXPECT_FALSE(CodePage::Named(""));
