@@ -176,6 +176,10 @@ IoResult Accept(const Socket& listener, int timeout_ms, Socket* client) {
     SOCKET c = ::accept(l, nullptr, nullptr);
     if (c == INVALID_SOCKET) return WSAGetLastError() == WSAEWOULDBLOCK ? IoResult::kTimeout : IoResult::kError;
     PrepareSocket(c);
+    // Answers are small and come one at a time: without this, each would wait
+    // for the peer's delayed acknowledgement of the one before.
+    BOOL one = TRUE;
+    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
     *client = Socket(static_cast<std::intptr_t>(c));
     return IoResult::kOk;
 }

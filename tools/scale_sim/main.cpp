@@ -76,17 +76,19 @@ int main(int argc, char** argv) {
         else std::printf("%zu PLU%s\n", table.Size(), table.Size() == 1 ? "" : "s");
         return 0;
     }
-    auto write = [](const std::string& path, const std::string& bytes) {
-        if (!path.empty() && !tools::WriteFileAtomically(path, bytes))
+    // The table is only turned into text for a file that was asked for: it
+    // costs time in proportion to the table, after every change.
+    auto write = [](const std::string& path, const auto& bytes) {
+        if (!path.empty() && !tools::WriteFileAtomically(path, bytes()))
             std::fprintf(stderr, "scale_sim: cannot write %s\n", path.c_str());
     };
     auto save = [&] {
         if (!options.digi) {
-            write(options.state_file, table.Serialize());
+            write(options.state_file, [&] { return table.Serialize(); });
             return;
         }
-        write(options.state_file, digi_table.Serialize());
-        write(options.json_file, digi_table.Json(*page));
+        write(options.state_file, [&] { return digi_table.Serialize(); });
+        write(options.json_file, [&] { return digi_table.Json(*page); });
     };
     save();
 

@@ -84,7 +84,7 @@ void TransferDigi(const std::string& input_path, const LocalSettings& settings, 
         DigiFrame frame = DigiFrameOf(line.text, *page, settings);
         items.push_back({{line.number, PluNumberOf(line.text), std::move(frame.bytes)}, frame.lacking});
     }
-    if (items.empty()) return;
+    if (items.empty() && dump_path.empty()) return;
     std::vector<DigiOutgoing> frames;
     for (const Item& item : items) frames.push_back(item.out);
 
@@ -105,6 +105,7 @@ void TransferDigi(const std::string& input_path, const LocalSettings& settings, 
                 dump += "PLU " + f.plu + " line " + std::to_string(f.line) + ": " + tools::digi::Hex(f.frame) + "\n";
             continue;
         }
+        if (frames.empty()) continue;
         DigiResult result = SendDigiFrames(*address, frames, timeout_ms, settings.tries, job->Log());
         for (const DigiFault& f : result.faults) job->Add(Line(scale, f.line, f.plu, f.code, f.text));
     }
