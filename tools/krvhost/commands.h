@@ -28,6 +28,7 @@ struct Options {
     bool trace = false;
     bool automatic = false;                // export --auto
     bool keep = false;                     // demo --keep
+    bool digi = false;                     // demo --digi: the scale's own TCP protocol
 };
 
 // Everything one run needs: the library, the profile, the window and the host.

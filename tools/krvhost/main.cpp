@@ -21,9 +21,14 @@ const char kUsage[] =
     "  get [NAME]           show one value of the device profile, or all of them\n"
     "  export [--auto]      export the goods file of the exchange directory to the scale\n"
     "                       (--auto: as an automatically started export)\n"
-    "  demo [--keep]        a whole export against the simulated scale on 127.0.0.1\n"
-    "                       (--keep: leave the temporary files in place)\n"
-    "  sales FILE           summary of a sales import file that a register driver wrote\n"
+    "  demo [--keep] [--digi]  a whole export against the simulated scale on 127.0.0.1
+"
+    "                       (--keep: leave the temporary files in place;
+"
+    "                        --digi: the stand-in and the scale speak the DIGI scale's own protocol)
+"
+    "  sales FILE           summary of a sales import file that a register driver wrote
+"
     "\n"
     "options:\n"
     "  --library PATH       the driver library (default: beside krvhost, then the build tree)\n"
@@ -68,6 +73,8 @@ int main(int argc, char** argv) {
             o.automatic = true;
         } else if (a == "--keep") {
             o.keep = true;
+        } else if (a == "--digi") {
+            o.digi = true;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return kExitOk;
@@ -80,8 +87,8 @@ int main(int argc, char** argv) {
             o.args.push_back(argv[i]);
         }
     }
-    if ((o.automatic && o.command != "export") || (o.keep && o.command != "demo")) {
-        std::fprintf(stderr, "krvhost: --auto belongs to export and --keep to demo\n");
+    if ((o.automatic && o.command != "export") || ((o.keep || o.digi) && o.command != "demo")) {
+        std::fprintf(stderr, "krvhost: --auto belongs to export, --keep and --digi to demo\n");
         return kExitUsage;
     }
     if (o.command == "info") return CmdInfo(o);
