@@ -21,14 +21,10 @@ const char kUsage[] =
     "  get [NAME]           show one value of the device profile, or all of them\n"
     "  export [--auto]      export the goods file of the exchange directory to the scale\n"
     "                       (--auto: as an automatically started export)\n"
-    "  demo [--keep] [--digi]  a whole export against the simulated scale on 127.0.0.1
-"
-    "                       (--keep: leave the temporary files in place;
-"
-    "                        --digi: the stand-in and the scale speak the DIGI scale's own protocol)
-"
-    "  sales FILE           summary of a sales import file that a register driver wrote
-"
+    "  demo [--keep] [--digi]  a whole export against the simulated scale on 127.0.0.1\n"
+    "                       (--keep: leave the temporary files in place;\n"
+    "                        --digi: the stand-in and the scale speak the DIGI scale's own protocol)\n"
+    "  sales FILE           summary of a sales import file that a register driver wrote\n"
     "\n"
     "options:\n"
     "  --library PATH       the driver library (default: beside krvhost, then the build tree)\n"
