@@ -22,7 +22,7 @@ constexpr PageInfo kPages[] = {
     {"cp866", {"866", "ibm866", "dos866"}, "CP866", 866},
 };
 
-bool SameName(std::string_view a, std::string_view b) {
+bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
@@ -49,8 +49,8 @@ std::optional<CodePage> CodePage::Named(std::string_view name) {
     name = Trimmed(name);
     const PageInfo* info = nullptr;
     for (const PageInfo& p : kPages) {
-        bool match = SameName(name, p.name);
-        for (const char* alias : p.aliases) match = match || SameName(name, alias);
+        bool match = SameText(name, p.name);
+        for (const char* alias : p.aliases) match = match || SameText(name, alias);
         if (match) info = &p;
     }
     if (!info) return std::nullopt;
