@@ -113,10 +113,10 @@ TEST(FtpListingTest, MachineListingFacts) {
 }
 
 TEST(FtpListingTest, NamesCompareWithoutCaseIncludingPolishLetters) {
-    EXPECT_TRUE(SameText(Utf8ToCp1250("ŻÓŁW ĄĘŚĆŃŹ.TXT"), Utf8ToCp1250("żółw ąęśćńź.txt")));
-    EXPECT_FALSE(SameText(Utf8ToCp1250("żółw"), Utf8ToCp1250("zolw")));
-    EXPECT_FALSE(SameText("abc", "abcd"));
-    EXPECT_FALSE(SameText(Utf8ToCp1250("×"), Utf8ToCp1250("÷")));  // no letters
+    EXPECT_TRUE(SameName(Utf8ToCp1250("ŻÓŁW ĄĘŚĆŃŹ.TXT"), Utf8ToCp1250("żółw ąęśćńź.txt")));
+    EXPECT_FALSE(SameName(Utf8ToCp1250("żółw"), Utf8ToCp1250("zolw")));
+    EXPECT_FALSE(SameName("abc", "abcd"));
+    EXPECT_FALSE(SameName(Utf8ToCp1250("×"), Utf8ToCp1250("÷")));  // no letters
 }
 
 TEST(FtpListingTest, ItemsListKeepsWhatWasAddedAndGuardsItsIndex) {

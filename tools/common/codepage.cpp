@@ -4,6 +4,7 @@
 
 #include "os.h"
 #include "support/cp1250.h"
+#include "support/strutil.h"
 
 namespace krv::tools {
 namespace {
@@ -21,17 +22,6 @@ constexpr PageInfo kPages[] = {
     {"iso-8859-2", {"latin2", "28592", "iso8859-2"}, "ISO-8859-2", 28592},
     {"cp866", {"866", "ibm866", "dos866"}, "CP866", 866},
 };
-
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::string_view Trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
