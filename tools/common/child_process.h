@@ -40,7 +40,7 @@ public:
     bool Start(const Setup& setup, std::string* error);
     bool Started() const { return handle_ != kNone; }
     // True until the program has ended (and been waited for).
-    bool Running();
+    bool Running() { return Started() && !Wait(0); }
     // The exit code (128 + signal when a signal ended it on POSIX); nullopt
     // while it still runs after timeout_ms; -1 when nothing was started.
     std::optional<int> Wait(int timeout_ms);
@@ -51,9 +51,16 @@ public:
     // Sends a POSIX signal; false on Windows or when nothing runs.
     bool Signal(int sig);
     // The system's process id; -1 when nothing was started.
-    long Pid() const;
+    long Pid() const { return pid_; }
 
 private:
+    void Adopt(std::intptr_t handle, long pid, int grace_on_destroy_ms) {
+        handle_ = handle;
+        pid_ = pid;
+        status_.reset();
+        grace_on_destroy_ms_ = grace_on_destroy_ms;
+    }
+
     static constexpr std::intptr_t kNone = -1;
     std::intptr_t handle_ = kNone;  // pid on POSIX, process handle on Windows
     long pid_ = -1;

@@ -79,14 +79,9 @@ bool ChildProcess::Start(const Setup& setup, std::string* error) {
         if (error) *error = "cannot start " + setup.program + ": " + std::strerror(rc);
         return false;
     }
-    handle_ = pid;
-    pid_ = pid;
-    status_.reset();
-    grace_on_destroy_ms_ = setup.grace_on_destroy_ms;
+    Adopt(pid, pid, setup.grace_on_destroy_ms);
     return true;
 }
-
-bool ChildProcess::Running() { return Started() && !Wait(0); }
 
 std::optional<int> ChildProcess::Wait(int timeout_ms) {
     if (status_) return status_;
@@ -120,7 +115,5 @@ int ChildProcess::Stop(int grace_ms) {
 bool ChildProcess::Signal(int sig) {
     return Running() && kill(static_cast<pid_t>(pid_), sig) == 0;
 }
-
-long ChildProcess::Pid() const { return pid_; }
 
 }  // namespace krv::tools

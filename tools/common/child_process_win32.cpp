@@ -79,14 +79,10 @@ bool ChildProcess::Start(const Setup& setup, std::string* error) {
     }
     CloseHandle(pi.hThread);
     if (Started()) CloseHandle(Handle(handle_));
-    handle_ = reinterpret_cast<std::intptr_t>(pi.hProcess);
-    pid_ = static_cast<long>(pi.dwProcessId);
-    status_.reset();
-    grace_on_destroy_ms_ = setup.grace_on_destroy_ms;
+    Adopt(reinterpret_cast<std::intptr_t>(pi.hProcess), static_cast<long>(pi.dwProcessId),
+          setup.grace_on_destroy_ms);
     return true;
 }
-
-bool ChildProcess::Running() { return Started() && !Wait(0); }
 
 std::optional<int> ChildProcess::Wait(int timeout_ms) {
     if (status_) return status_;
@@ -109,7 +105,5 @@ int ChildProcess::Stop(int grace_ms) {
 }
 
 bool ChildProcess::Signal(int) { return false; }
-
-long ChildProcess::Pid() const { return pid_; }
 
 }  // namespace krv::tools
