@@ -217,7 +217,8 @@ SizeResult MeasureSize(const fs::path& root, int goods, int rounds) {
     fs::path dir = root / std::to_string(goods);
     fs::create_directories(dir);
     SizeResult r;
-    r.goodsBytes = krv::bench::WriteGoodsFile((dir / "kasa.exp").string(), {goods, 20240229});
+    // A scale's goods file: mostly weighed goods with full codes.
+    r.goodsBytes = krv::bench::WriteGoodsFile((dir / "kasa.exp").string(), {goods, 20240229, 85});
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     std::vector<double> e, f, ec, fc;
     for (int i = 0; i < rounds; ++i) {
@@ -288,7 +289,7 @@ int Run(int goods, int rounds, int largeGoods) {
     Library library;
     fs::path small_dir = dir / "small";
     fs::create_directories(small_dir);
-    krv::bench::WriteGoodsFile((small_dir / "kasa.exp").string(), {50, 7});
+    krv::bench::WriteGoodsFile((small_dir / "kasa.exp").string(), {50, 7, 85});
     fs::copy_file("/proc/self/exe", small_dir / "SM_eth.exe");
     setenv("KRV_BENCH_FAKE_SM_ETH", "1", 1);
     std::vector<double> latencies;

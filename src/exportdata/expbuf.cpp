@@ -270,6 +270,26 @@ void KSExpBuf::CzytajRec(int row, KSTowRec* t) const {
     t->ile_jedn = g_.ile_jedn->GetAsIntegerAt(r);
 }
 
+void KSExpBuf::CzytajRecDoUrzadzenia(int row, KSTowRec* t) const {
+    size_t r = static_cast<size_t>(row);
+    t->plu = g_.plu->GetAsIntegerAt(r);
+    t->kod.assign(g_.kod->StringViewAt(r));
+    t->nazwa.assign(g_.nazwa->StringViewAt(r));
+    t->cena = g_.cena->GetAsExtendedAt(r);
+    t->cena_hurt = g_.cena_hurt->GetAsExtendedAt(r);
+    t->cena_noc = g_.cena_noc->GetAsExtendedAt(r);
+    t->cena_dod = g_.cena_dod->GetAsExtendedAt(r);
+    t->precyzja = g_.precyzja->GetAsIntegerAt(r);
+    t->czy_wazony = g_.czy_wazony->GetAsIntegerAt(r) != 0;
+    t->wagowo_ilosciowy = g_.wagowo_ilosciowy->GetAsIntegerAt(r) != 0;
+    t->status = g_.status->GetAsIntegerAt(r);
+    t->TerminW = g_.TerminW->GetAsIntegerAt(r);
+    t->opis1.assign(g_.opis1->StringViewAt(r));
+    t->opis2.assign(g_.opis2->StringViewAt(r));
+    t->opis3.assign(g_.opis3->StringViewAt(r));
+    t->opis4.assign(g_.opis4->StringViewAt(r));
+}
+
 void KSExpBuf::CzytajRec(int row, KSKontrRec* k) const {
     size_t r = static_cast<size_t>(row);
     k->KontrId = k_.KontrId->GetAsIntegerAt(r);

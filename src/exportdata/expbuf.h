@@ -52,6 +52,11 @@ class KSExpBuf : public TLQuickSort {
     void DodajRec(const KSKontrRec* rec);
     void DodajAsort(const KSAsort* rec);
     void CzytajRec(int row, KSTowRec* rec) const;
+    // Only the columns a device record is built from: plu, kod, nazwa, the
+    // four prices, precyzja, czy_wazony, wagowo_ilosciowy, status, TerminW
+    // and opis1-4. The other members keep their values; a walk over every
+    // goods row then copies a third of the texts.
+    void CzytajRecDoUrzadzenia(int row, KSTowRec* rec) const;
     void CzytajRec(int row, KSKontrRec* rec) const;
     // Copies the bytes of plu_rec of the row, without a terminating zero.
     void CzytajPluRec(int row, char* buffer) const;

@@ -98,7 +98,7 @@ void TarviscoAction::MakePluRecs() {
     std::string plu, barcode;
     int32_t shownPercent = 0;
     for (int row = 0; row < total; ++row) {
-        expBuf->CzytajRec(row, &rec);
+        expBuf->CzytajRecDoUrzadzenia(row, &rec);
         int32_t operation;
         if (rec.status == kStatusAdd || rec.status == kStatusUpdate ||
             rec.status == kStatusPriceChange)
