@@ -168,7 +168,9 @@ class KSExpBuf : public TLQuickSort {
     };
 
     void BuildTables();
-    void WriteGoodsRow(size_t row, const KSTowRec& rec);
+    // `fresh`: the row was just appended and holds only zeros and empty
+    // texts, so those values need no writing.
+    void WriteGoodsRow(size_t row, const KSTowRec& rec, bool fresh = false);
     void CountStatus(int status, int delta);
     // One trimmed, non-empty, non-comment line of the goods file.
     void DispatchLine(FieldViews& words, std::string_view line, KSTowRec& tow,

@@ -206,8 +206,7 @@ void TMField::SetAsStringAt(size_t row, std::string_view value) {
     }
 }
 
-void TMField::SetAsIntegerAt(size_t row, int32_t value) {
-    CheckRow(row);
+void TMField::ConvertFromInteger(size_t row, int32_t value) {
     switch (type_) {
         case TMFieldType::ftInteger:
             ints_.Set(row, value);

@@ -94,7 +94,7 @@ class TMField {
     inline int32_t GetAsIntegerAt(size_t row) const;
     double GetAsExtendedAt(size_t row) const;
     void SetAsStringAt(size_t row, std::string_view value);
-    void SetAsIntegerAt(size_t row, int32_t value);
+    inline void SetAsIntegerAt(size_t row, int32_t value);
     void SetAsExtendedAt(size_t row, double value);
 
     // The bytes of a string field without a copy; valid until the next write
@@ -116,6 +116,7 @@ class TMField {
     inline void CheckRow(size_t row) const;
     [[noreturn]] void RowError(size_t row) const;
     int32_t ConvertToInteger(size_t row) const;
+    void ConvertFromInteger(size_t row, int32_t value);
     void ResizeRows(size_t rows);
     void InsertDefault(size_t row);
     void ClearRows();
@@ -215,6 +216,14 @@ inline std::string_view TMField::StringViewAt(size_t row) const {
     if (type_ != TMFieldType::ftString) return {};
     const Cell& c = cells_[row];
     return std::string_view(arena_.data() + c.offset, c.length);
+}
+
+inline void TMField::SetAsIntegerAt(size_t row, int32_t value) {
+    CheckRow(row);
+    if (type_ == TMFieldType::ftInteger)
+        ints_.Set(row, value);
+    else
+        ConvertFromInteger(row, value);
 }
 
 inline int32_t TMField::GetAsIntegerAt(size_t row) const {
