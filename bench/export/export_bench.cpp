@@ -265,6 +265,10 @@ int FakeSmEth() {
     return 0;
 }
 
+// Exports through the stand-in for the latency: enough for a median that the
+// scheduling of a loaded machine moves little.
+constexpr int kLatencyRuns = 25;
+
 double LoadAverage() {
     double load = -1;
     if (FILE* f = std::fopen("/proc/loadavg", "r")) {
@@ -293,7 +297,7 @@ int Run(int goods, int rounds, int largeGoods) {
     fs::copy_file("/proc/self/exe", small_dir / "SM_eth.exe");
     setenv("KRV_BENCH_FAKE_SM_ETH", "1", 1);
     std::vector<double> latencies;
-    for (int r = 0; r < 15; ++r) {
+    for (int r = 0; r < kLatencyRuns; ++r) {
         fs::remove(small_dir / "semafor.time");
         Host host = MakeHost(small_dir, "1");
         if (!library.Export(host)) {
@@ -319,7 +323,7 @@ int Run(int goods, int rounds, int largeGoods) {
     std::printf("%-52s %9.2fx %9s\n", "  (cpu time)", small.exportCpu / small.floorCpu, "");
     std::printf("%-52s %10.2f %10s\n", "time at large / time at goods", scaling, "<= 4.2");
     std::printf("%-52s %7.1f MB %10s\n", "peak memory at large", large.exportMb, "<= 200 MB");
-    std::printf("%-52s %7.1f ms %10s\n", "semaphore -> return (median of 15)", latency,
+    std::printf("%-52s %7.1f ms %10s\n", "semaphore -> return (median)", latency,
                 "<= 20 ms");
     std::printf("  (latency min %.1f ms, max %.1f ms)\n", latencies.front(), latencies.back());
     const bool met = ratio <= 1.5 && scaling <= 4.2 && large.exportMb <= 200 && latency <= 20;
