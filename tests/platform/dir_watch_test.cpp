@@ -1,0 +1,60 @@
+// The directory change notification, run against whichever implementation
+// the build chose: a change ends a wait early, and a directory that cannot be
+// watched leaves plain sleeping.
+#include "platform/dir_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "exportdata/test_files.h"
+#include "platform/clock.h"
+
+namespace krv::test {
+namespace {
+
+TEST(PlatformDirWatchTest, AFileCreatedEndsTheWait) {
+    TempDir d;
+    platform::DirectoryWatch watch;
+    ASSERT_TRUE(watch.Start(platform::DirectoryOf(d / "sem")));
+    EXPECT_TRUE(watch.Active());
+    EXPECT_FALSE(watch.Wait(0));  // nothing has changed yet
+
+    std::thread writer([&] {
+        platform::SleepMs(100);
+        WriteAll(d / "sem", "");
+    });
+    // Far longer than the writer needs: a wait that misses the change runs
+    // into this and fails; no tight timing on a loaded machine.
+    const int64_t start = platform::MonotonicMs();
+    bool woke = false;
+    while (!woke && platform::MonotonicMs() - start < 20000) woke = watch.Wait(20000);
+    writer.join();
+    EXPECT_TRUE(woke);
+    EXPECT_LT(platform::MonotonicMs() - start, 19000);
+    // The change was taken: the next wait blocks again.
+    EXPECT_FALSE(watch.Wait(0));
+    watch.Stop();
+    EXPECT_FALSE(watch.Active());
+}
+
+TEST(PlatformDirWatchTest, WithoutAWatchTheWaitSleeps) {
+    TempDir d;
+    platform::DirectoryWatch watch;
+    EXPECT_FALSE(watch.Start(d / "missing"));
+    EXPECT_FALSE(watch.Active());
+    const int64_t start = platform::MonotonicMs();
+    EXPECT_FALSE(watch.Wait(30));
+    EXPECT_GE(platform::MonotonicMs() - start, 25);  // slept, did not spin
+}
+
+TEST(PlatformDirWatchTest, DirectoryOfAPath) {
+    EXPECT_EQ(platform::DirectoryOf("/tmp/x/semafor.imp"), "/tmp/x");
+    EXPECT_EQ(platform::DirectoryOf("C:\\Wymiana\\semafor.imp"), "C:\\Wymiana");
+    EXPECT_EQ(platform::DirectoryOf("C:\\semafor.imp"), "C:\\");
+    EXPECT_EQ(platform::DirectoryOf("/semafor.imp"), "/");
+    EXPECT_EQ(platform::DirectoryOf("semafor.imp"), ".");
+}
+
+}  // namespace
+}  // namespace krv::test
