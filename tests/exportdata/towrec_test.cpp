@@ -151,7 +151,9 @@ TEST(KSTowRecTest, NumbersAsTheCRuleReadsThemWhateverTheLocale) {
     // its prices with the point.
     const char* old = std::setlocale(LC_ALL, nullptr);
     const std::string saved = old ? old : "C";
-    const bool polish = std::setlocale(LC_ALL, "pl_PL.UTF-8") || std::setlocale(LC_ALL, "pl_PL.utf8");
+    bool polish = false;
+    for (const char* name : {"pl_PL.UTF-8", "pl_PL.utf8", "Polish_Poland.1250", "pl-PL"})
+        if (!polish && std::setlocale(LC_ALL, name)) polish = true;
     const struct Case {
         const char* text;
         double price;
