@@ -322,6 +322,7 @@ int Run(int goods, int rounds, int largeGoods) {
     std::printf("%-52s %9.2fx %9s\n", "export / I/O floor (wall, file only)", ratio, "<= 1.5x");
     std::printf("%-52s %9.2fx %9s\n", "  (cpu time)", small.exportCpu / small.floorCpu, "");
     std::printf("%-52s %10.2f %10s\n", "time at large / time at goods", scaling, "<= 4.2");
+    std::printf("%-52s %10.2f\n", "  (cpu time)", large.exportCpu / small.exportCpu);
     std::printf("%-52s %7.1f MB %10s\n", "peak memory at large", large.exportMb, "<= 200 MB");
     std::printf("%-52s %7.1f ms %10s\n", "semaphore -> return (median)", latency,
                 "<= 20 ms");
