@@ -56,11 +56,13 @@ struct Host {
     std::vector<std::pair<std::string, std::string>> params;
     int messages = 0;
     int errors = 0;
+    int calls = 0;  // every callback of the export
     std::string lastError;
 };
 
 int32_t KRV_CALL Param(void* c, void*, const char* name, char* value) {
     auto* h = static_cast<Host*>(c);
+    ++h->calls;
     value[0] = '\0';
     for (auto& [k, v] : h->params)
         if (strcasecmp(k.c_str(), name) == 0) std::snprintf(value, 301, "%s", v.c_str());
@@ -68,6 +70,7 @@ int32_t KRV_CALL Param(void* c, void*, const char* name, char* value) {
 }
 int32_t KRV_CALL DeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, char* t2,
                             char* dir) {
+    ++static_cast<Host*>(c)->calls;
     *a = 1;
     *b = 0;
     t1[0] = t2[0] = '\0';
@@ -77,14 +80,21 @@ int32_t KRV_CALL DeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, ch
 int32_t KRV_CALL Message(void* c, void*, int32_t kind, const char* text) {
     auto* h = static_cast<Host*>(c);
     ++h->messages;
+    ++h->calls;
     if (kind == 2) {
         ++h->errors;
         h->lastError = text;
     }
     return 1;
 }
-int32_t KRV_CALL Never(void*, void*) { return 0; }
-int32_t KRV_CALL Stored(void*, void*) { return 1; }
+int32_t KRV_CALL Never(void* c, void*) {
+    ++static_cast<Host*>(c)->calls;
+    return 0;
+}
+int32_t KRV_CALL Stored(void* c, void*) {
+    ++static_cast<Host*>(c)->calls;
+    return 1;
+}
 
 struct Library {
     void* so = nullptr;
@@ -148,6 +158,7 @@ struct Measure {
     double seconds = 0;  // wall
     double cpu = 0;      // user + system: what a loaded machine disturbs least
     double peakMb = 0;
+    int calls = 0;  // host callbacks, as the export reports them
 };
 
 // Runs `argv` as a child; the time it reports on its standard output (the
@@ -182,9 +193,11 @@ Measure RunChild(const std::vector<std::string>& args) {
     }
     auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
     const double reported = out.empty() ? -1 : std::atof(out.c_str());
+    const size_t space = out.find(' ');
     return {reported >= 0 ? reported : static_cast<double>(wall) / 1e9,
             secs(usage.ru_utime) + secs(usage.ru_stime),
-            static_cast<double>(usage.ru_maxrss) / 1024.0};
+            static_cast<double>(usage.ru_maxrss) / 1024.0,
+            space == std::string::npos ? 0 : std::atoi(out.c_str() + space + 1)};
 }
 
 // The child side of an export run: prints the seconds of the call.
@@ -198,7 +211,7 @@ int ExportInChild(const char* dir) {
         std::fprintf(stderr, "export failed: %s\n", host.lastError.c_str());
         return 1;
     }
-    std::printf("%.6f\n", static_cast<double>(ns) / 1e9);
+    std::printf("%.6f %d\n", static_cast<double>(ns) / 1e9, host.calls);
     return 0;
 }
 
@@ -210,6 +223,7 @@ double Median(std::vector<double> v) {
 struct SizeResult {
     double exportS = 0, floorS = 0, exportCpu = 0, floorCpu = 0, exportMb = 0, floorMb = 0;
     uintmax_t pluBytes = 0, resultBytes = 0, goodsBytes = 0;
+    int calls = 0;
 };
 
 // `rounds` exports of `goods` goods alternating with the floor; medians.
@@ -227,6 +241,7 @@ SizeResult MeasureSize(const fs::path& root, int goods, int rounds) {
         e.push_back(m.seconds);
         ec.push_back(m.cpu);
         r.exportMb = std::max(r.exportMb, m.peakMb);
+        r.calls = std::max(r.calls, m.calls);
         r.pluBytes = fs::file_size(dir / "digism.exp");
         r.resultBytes = fs::file_size(dir / "wynik.exp");
 
@@ -244,8 +259,8 @@ SizeResult MeasureSize(const fs::path& root, int goods, int rounds) {
     std::printf("%7d goods (%.1f MB file; digism.exp %.1f MB, wynik.exp %.1f MB)\n", goods,
                 static_cast<double>(r.goodsBytes) / 1e6, static_cast<double>(r.pluBytes) / 1e6,
                 static_cast<double>(r.resultBytes) / 1e6);
-    std::printf("  export   wall %.3f s  cpu %.3f s  peak %.1f MB\n", r.exportS, r.exportCpu,
-                r.exportMb);
+    std::printf("  export   wall %.3f s  cpu %.3f s  peak %.1f MB  host callbacks %d\n", r.exportS,
+                r.exportCpu, r.exportMb, r.calls);
     std::printf("  floor    wall %.3f s  cpu %.3f s  peak %.1f MB\n", r.floorS, r.floorCpu,
                 r.floorMb);
     std::fflush(stdout);
