@@ -55,7 +55,10 @@ bool ChildProcess::Start(const Setup& setup, std::string* error) {
         return false;
     }
     std::string cmd = Quote(setup.program);
-    for (const std::string& a : setup.args) cmd += " " + Quote(a);
+    for (const std::string& a : setup.args) {
+        cmd += ' ';
+        cmd += Quote(a);
+    }
 
     HANDLE out = OpenOutput(setup.stdout_file, setup.append);
     const bool shared = !setup.stdout_file.empty() && setup.stderr_file == setup.stdout_file;
