@@ -7,12 +7,11 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 #include <thread>
 
+#include "files.h"
 #include "support/cp1250.h"
 
 namespace krv::e2e {
@@ -24,15 +23,11 @@ std::string Programs::ScaleSim() { return SCALE_SIM_EXE; }
 std::string Programs::DataDir() { return E2E_DATA_DIR; }
 std::string Programs::LangDir() { return LANG_DIR; }
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+// Never throws: a file under /proc may vanish while it is read, when the
+// process it describes ends.
+std::string ReadFile(const fs::path& p) { return tools::ReadWholeFile(p.string()).value_or(""); }
 
-void WriteFile(const fs::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+void WriteFile(const fs::path& p, const std::string& bytes) { tools::WriteWholeFile(p.string(), bytes); }
 
 std::string Utf8(const std::string& cp1250) { return krv::Cp1250ToUtf8(cp1250); }
 std::string Cp1250(const std::string& utf8) { return krv::Utf8ToCp1250(utf8); }
