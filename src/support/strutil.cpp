@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/locale.h"
 #include "support/exception.h"
 
 namespace krv {
@@ -157,6 +158,8 @@ std::string DecimalToString(double value, int decimals) {
 }
 
 std::string Format(const char* fmt, ...) {
+    // Decimals in messages (%f) with '.' whatever locale the host chose.
+    platform::ClassicNumbers classic;
     va_list ap;
     va_start(ap, fmt);
     va_list ap2;

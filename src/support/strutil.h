@@ -40,8 +40,8 @@ std::optional<double> ParseLeadingDecimal(std::string_view s, size_t* used = nul
 // as the point whatever the process locale is.
 std::string DecimalToString(double value, int decimals);
 
-// printf into a std::string. The C library formats decimals (%f, %g) by the
-// process locale: numbers go through DecimalToString instead.
+// printf into a std::string, with '.' as the decimal point whatever the
+// process locale is.
 std::string Format(const char* fmt, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -48,6 +49,7 @@ void ExpectPointNumbers() {
     EXPECT_EQ(TxfTools::ToString(2.5, -3), "3");
     EXPECT_EQ(DecimalToString(std::numeric_limits<double>::max(), 2).size(), 312u);
     EXPECT_EQ(TLTools::Str2Int("19.996", 2), 2000);
+    EXPECT_EQ(Format("stawka %.02f%%, cena %.0f", 23.0, 1999.6), "stawka 23.00%, cena 2000");
 
     // A data set's float column keeps its point both ways.
     TMDataSet set;
@@ -67,6 +69,10 @@ TEST(NumberLocaleTest, PointUnderAPolishLocale) {
     PolishLocale polish;
     if (!polish.Active()) GTEST_SKIP() << polish.Why();
     ExpectPointNumbers();
+    // The host's own formatting keeps its locale.
+    char own[16];
+    std::snprintf(own, sizeof own, "%.1f", 1.5);
+    EXPECT_STREQ(own, "1,5");
 }
 
 }  // namespace
