@@ -30,7 +30,9 @@ if(TARVISCO_HAVE_FLTK)
   target_include_directories(tarvisco_vatwindow PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../..)
   target_compile_options(tarvisco_vatwindow PRIVATE ${_fltk_cxxflags})
   target_link_libraries(tarvisco_vatwindow PRIVATE ${_fltk_ldflags})
-  target_link_options(tarvisco_vatwindow PRIVATE -Wl,--no-undefined)
+  if(NOT TARVISCO_FUZZ)  # clang's sanitizer runtimes live in the program only
+    target_link_options(tarvisco_vatwindow PRIVATE -Wl,--no-undefined)
+  endif()
   # Built with the library, beside it.
   add_dependencies(tarvisco_core tarvisco_vatwindow)
   set_property(GLOBAL PROPERTY TARVISCO_VAT_WINDOW fltk)
