@@ -8,6 +8,12 @@
 namespace krv::platform {
 
 ClassicNumbers::ClassicNumbers() {
+    // Switching costs a locale load: only when the host chose another point.
+    const lconv* conv = localeconv();
+    if (!conv || !conv->decimal_point || std::strcmp(conv->decimal_point, ".") == 0) {
+        mode_ = -1;
+        return;
+    }
     // The C runtime keeps one locale per process unless a thread asks for its
     // own; with its own, setlocale changes the calling thread only.
     mode_ = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
@@ -22,6 +28,7 @@ ClassicNumbers::ClassicNumbers() {
 }
 
 ClassicNumbers::~ClassicNumbers() {
+    if (mode_ == -1) return;
     if (saved_) {
         std::setlocale(LC_NUMERIC, static_cast<const char*>(saved_));
         std::free(saved_);
