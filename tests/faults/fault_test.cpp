@@ -158,7 +158,8 @@ void FaultTest::FreeDisk() {
 
 void FaultTest::SetReadOnly(bool readOnly) {
 #ifndef _WIN32
-    unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0UL);
+    unsigned long flags = MS_REMOUNT;
+    if (readOnly) flags |= MS_RDONLY;
     ASSERT_EQ(mount("tarvisco-fault", dir_.c_str(), "tmpfs", flags, nullptr), 0) << std::strerror(errno);
 #else
     (void)readOnly;
@@ -173,7 +174,9 @@ void FaultTest::ExpectCleanFailure(int32_t result, const std::string& what) {
     EXPECT_NE(all.find("wystąpił błąd"), std::string::npos) << all;
     EXPECT_NE(all.find(what), std::string::npos) << "the failure does not name " << what << ":\n" << all;
     EXPECT_EQ(StoreCalls(), 0) << "a failed export was stored as a result";
-    if (Exists("fake.pid")) EXPECT_FALSE(ProcessAlive(FakePid()));
+    if (Exists("fake.pid")) {
+        EXPECT_FALSE(ProcessAlive(FakePid()));
+    }
 }
 
 void FaultTest::ExpectNextSucceeds() {
