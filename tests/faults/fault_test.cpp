@@ -56,7 +56,8 @@ bool PrivateMounts(std::string* why) {
                 WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
                 WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
             }
-            if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            // The type is ignored for a change of propagation (but must be readable).
+            if (mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0)
                 reason = std::string("cannot make the mounts private: ") + std::strerror(errno);
             else
                 state = 1;
