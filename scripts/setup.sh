@@ -12,7 +12,7 @@ PACKAGES=(
     xvfb xauth xdotool x11-apps imagemagick
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
-    clang libclang-rt-14-dev llvm
+    clang libclang-rt-14-dev llvm python3-pyftpdlib
     locales valgrind
 )
 

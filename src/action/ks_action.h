@@ -55,8 +55,9 @@ public:
     // Waits until the file exists (or, with `absence`, until it does not).
     // Once a second it asks the host whether to interrupt and shows the
     // remaining seconds (with no time-out: the seconds so far) in the status
-    // column of the last message; between those it looks at the file every
-    // few tens of milliseconds, so the wait ends soon after the file is there.
+    // column of the last message; between those it wakes on the directory's
+    // change notification and looks at the file at least every few tens of
+    // milliseconds, so the wait ends as soon as the file is there.
     // A file already in the wanted state returns at once, with no message.
     // `giveUp`, when given, is asked as often as the file is looked at; a true
     // answer ends the wait with kWaitGivenUp.
@@ -84,6 +85,10 @@ public:
     // answers -2 for a rate that is not mapped; NumerStawkiPrec throws.
     int32_t NumerStawki(int32_t rate);
     int32_t NumerStawkiPrec(int32_t rate);
+    // The sales total of the import buffer (the action's own when null) as
+    // a plain line of the operation window, in zloty; nothing without a
+    // buffer.
+    void ShowTotalValue(const KSImpBuf* buffer = nullptr);
 
     // A translated text that is used as a printf format: the host's text only
     // when its conversions are exactly those of the default, so that a
@@ -94,7 +99,7 @@ public:
     // --- state for derived actions ---
     std::string tekst;  // the derived action's text buffer
     KSExpBuf* expBuf = nullptr;  // created and destroyed by derived actions
-    KSImpBuf* impBuf = nullptr;  // the sales import's buffer; unused here
+    KSImpBuf* impBuf = nullptr;  // the sales import's buffer of a register driver
     TLTools& Tools() { return *tools_; }
     std::vector<std::string>& Ostrzezenia() { return warnings_; }
     std::vector<std::string>& Odrzucone() { return rejected_; }

@@ -42,3 +42,6 @@ else()
   message(STATUS "VAT dialog: no window toolkit (FLTK missing or TARVISCO_GUI=OFF), "
                  "no module built: the dialog answers cancel")
 endif()
+# FTP transfer: libcurl (the .so depends on it; every Linux host has it).
+find_package(CURL REQUIRED)
+target_link_libraries(tarvisco_core PUBLIC CURL::libcurl)
