@@ -54,6 +54,15 @@ std::optional<double> ParseLeadingDecimal(std::string_view s, size_t* used) {
     if (i >= s.size() || s[i] == '-' || s[i] == '+') return std::nullopt;
     double value = 0;
     const char* begin = s.data() + i;
+    // A hexadecimal number as the C library reads it ("0x1A", "0x1p4").
+    if (s.size() - i > 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        auto hex = std::from_chars(begin + 2, s.data() + s.size(), value, std::chars_format::hex);
+        if (hex.ec != std::errc::invalid_argument && (begin[2] != '-' && begin[2] != '+')) {
+            if (hex.ec == std::errc::result_out_of_range) value = HUGE_VAL;
+            if (used) *used = static_cast<size_t>(hex.ptr - s.data());
+            return negative ? -value : value;
+        }
+    }
     auto r = std::from_chars(begin, s.data() + s.size(), value, std::chars_format::general);
     if (r.ec == std::errc::invalid_argument) return std::nullopt;
     if (r.ec == std::errc::result_out_of_range)

@@ -30,7 +30,9 @@ void ExpectPointNumbers() {
     EXPECT_DOUBLE_EQ(AtoF(".25"), 0.25);
     EXPECT_DOUBLE_EQ(AtoF("+-3"), 0.0);
     EXPECT_DOUBLE_EQ(AtoF("x1"), 0.0);
-    EXPECT_DOUBLE_EQ(AtoF("0x10"), 0.0);  // no hexadecimal prices
+    EXPECT_DOUBLE_EQ(AtoF("0x10;"), 16.0);  // hexadecimal, as the C library reads it
+    EXPECT_DOUBLE_EQ(AtoF("0x"), 0.0);
+    EXPECT_DOUBLE_EQ(AtoF("0xg"), 0.0);
     EXPECT_EQ(AtoF("1e999"), HUGE_VAL);
     EXPECT_EQ(AtoF("-1e999"), -HUGE_VAL);
     EXPECT_EQ(AtoF("1e-999"), 0.0);
