@@ -17,6 +17,25 @@
  *    result.
  *  - No function raises anything; failures reach the host as messages through
  *    callback KRV_CB_ADD_MESSAGE.
+ *
+ * Threads
+ *  - The library starts no thread and takes no lock. It may be called from any
+ *    thread, but from one thread at a time: the host serialises every call to
+ *    every library handle (the translation object and a few caches are shared
+ *    by the whole process).
+ *  - Every callback runs on the thread that made the exported call, before
+ *    that call returns; an operation blocks its thread until it ends (the user
+ *    interrupts it through KRV_CB_INTERRUPT, which the library asks while it
+ *    waits).
+ *  - From inside a callback the host may call KRVDLLTypBiblioteki,
+ *    KRVDLLWlasciwosci, KRVDLLParametr, KRVDLLTekstListyParametru,
+ *    KRVDLLSerKasOpisOkna, KRVDLLUstawJezykKomponentow and
+ *    KRVDLLRejestrujCallback (registering KRV_CB_TRANSLATE again takes effect
+ *    from the next text looked up). It must not call
+ *    KRVDLLZwolnijBiblioteke for the handle whose call is running, nor start
+ *    another device-level call (KRVDLLSerKasOperacja, KRVDLLSerKasPokazOkno,
+ *    KRVDLLSerKasPodtrzymajSesje, KRVDLLWlasciwosciUrzadzenia,
+ *    KRVDLLSerKasJakSzukacParagonu, KRVDLLSerKasNazwaZasobuDzielonego).
  */
 #ifndef KRVDLL_H
 #define KRVDLL_H

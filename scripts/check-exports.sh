@@ -4,7 +4,10 @@
 #    src/host/tarvisco.map (hidden visibility + version script);
 #  - each tarvisco.dll's export table holds exactly those names, undecorated;
 #  - each tarvisco.dll (and each Windows program under tools/) imports system
-#    DLLs only: libgcc, libstdc++ and winpthread are linked in statically.
+#    DLLs only: libgcc, libstdc++ and winpthread are linked in statically;
+#  - libtarvisco.so needs no window toolkit (FLTK, X11): the VAT dialog's
+#    toolkit is a module loaded only when the dialog opens, so the library
+#    loads on a server without a desktop.
 # Usage: scripts/check-exports.sh [linux|win32|win64|all]...   (default: all)
 set -uo pipefail
 # shellcheck source=scripts/common.sh
@@ -53,6 +56,14 @@ check_linux() {
         ok "linux: libtarvisco.so defines exactly the $EXPECTED_COUNT exported functions"
     else
         fail "linux: libtarvisco.so dynamic symbols differ from tarvisco.map: $(difference "$EXPECTED" "$got")"
+    fi
+    local needed gui
+    needed=$(ldd "$so" 2>&1)
+    gui=$(grep -Eio 'lib(fltk[a-z_]*|X11|Xext|Xft|Xrender|Xinerama|Xfixes|Xcursor|fontconfig)\.so[.0-9]*' <<<"$needed" | sort -u | xargs)
+    if [[ -z "$gui" ]]; then
+        ok "linux: libtarvisco.so needs no window toolkit ($(awk '{print $1}' <<<"$needed" | xargs))"
+    else
+        fail "linux: libtarvisco.so needs window libraries at load time: $gui (only the VAT dialog module may)"
     fi
 }
 

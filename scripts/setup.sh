@@ -12,8 +12,21 @@ PACKAGES=(
     xvfb xauth xdotool x11-apps imagemagick
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
-    clang python3-pyftpdlib
+    clang libclang-rt-14-dev llvm python3-pyftpdlib
+    locales valgrind
 )
+
+# The tests read and write numbers under a Polish locale (decimal comma).
+TEST_LOCALE=pl_PL.UTF-8
+have_locale() { locale -a 2>/dev/null | grep -qix 'pl_PL\.utf-\?8'; }
+make_locale() {
+    have_locale && return 0
+    if [[ "$(id -u)" -ne 0 ]]; then
+        echo "setup: locale $TEST_LOCALE missing; run as root to generate it (tests that need it skip)" >&2
+        return 0
+    fi
+    localedef -i pl_PL -f UTF-8 "$TEST_LOCALE" || echo "setup: could not generate $TEST_LOCALE" >&2
+}
 
 installed() {
     [[ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null)" == "ii " ]]
@@ -24,6 +37,7 @@ for p in "${PACKAGES[@]}"; do
     installed "$p" || missing+=("$p")
 done
 if ((${#missing[@]} == 0)); then
+    make_locale
     echo "setup: all ${#PACKAGES[@]} packages present"
     exit 0
 fi
@@ -59,4 +73,5 @@ if ((${#still[@]})); then
     echo "setup: still missing after install: ${still[*]}" >&2
     exit 1
 fi
+make_locale
 echo "setup: done"

@@ -11,6 +11,7 @@
 #   TARVISCO_REQUIRE_WIN32  set to 1 to fail (not skip) the 32-bit Windows suite
 #                           on a machine whose kernel runs no 32-bit code
 #   TEST_TIMEOUT=1800       upper bound in seconds for one configuration's suite
+#   FUZZ_SECONDS=5          seconds each fuzz target runs (0: no fuzz stage)
 set -uo pipefail
 # shellcheck source=scripts/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -171,6 +172,17 @@ do_test_asan() {
     return "$rc"
 }
 
+# Every fuzz target for a few seconds from its seeds (scripts/fuzz.sh builds
+# build/fuzz with clang): enough to catch a crash that a change brings into
+# the parsers; the long runs are made by hand.
+do_fuzz() {
+    local log="$LOG_DIR/fuzz.log"
+    bash "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-5}" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    count_plain_line "$log" || return 1
+    return "$rc"
+}
+
 # A fresh wine prefix under build/ for every run: nothing of an earlier run or
 # of the user's own ~/.wine can change the result.
 export WINEDEBUG=-all
@@ -250,6 +262,7 @@ stage exports do_exports
 stage display do_display
 [[ -n "${built[linux]:-}" ]] && stage "test linux" do_test_linux
 [[ -n "${built[asan]:-}" ]] && stage "test asan" do_test_asan
+[[ "${FUZZ_SECONDS:-5}" != 0 ]] && stage fuzz do_fuzz
 if [[ -n "${built[win32]:-}${built[win64]:-}" ]] && stage "wine prefix" do_wine_prefix; then
     [[ -n "${built[win64]:-}" ]] && stage "test win64" do_test_windows win64
     [[ -n "${built[win64]:-}" && -n "${built[linux]:-}" ]] && stage "e2e win64" do_wine_e2e win64

@@ -13,6 +13,12 @@ namespace {
 // The translation object of the library that registered code 34 last.
 const TMLgExtTools* g_currentLg = nullptr;
 
+// The most entries the library takes from a host list (weighted formats, VAT
+// rates): a host that never ends its list cannot hold the library for ever.
+constexpr int32_t kMaxHostListEntries = 10000;
+// How often a long host list asks whether the user wants to interrupt.
+constexpr int32_t kInterruptQueryEvery = 100;
+
 // A buffer of n characters for the host to fill: n + 1 bytes, all zero.
 std::vector<char> HostBuffer(size_t n) { return std::vector<char>(n + 1, '\0'); }
 
@@ -93,10 +99,14 @@ void TKSLibrary::RejestrujCallback(void* fn, int32_t code) {
             cbDodajTowarZKasy_ = reinterpret_cast<KrvAddGoodsFn>(fn);
             break;
         case KRV_CB_TRANSLATE: {
-            // The old object goes first, so that exactly one stays alive.
-            if (lg_ && g_currentLg == lg_.get()) g_currentLg = nullptr;
-            lg_.reset();
-            lg_ = std::make_unique<TMLgExtTools>(reinterpret_cast<KrvTranslateFn>(fn));
+            // The object lives as long as the library: a host may register
+            // code 34 again from inside a translation call, while a lookup
+            // of this object runs and callers hold it. Only the function
+            // changes, and the next text is looked up through the new one.
+            if (lg_)
+                lg_->SetFunction(reinterpret_cast<KrvTranslateFn>(fn));
+            else
+                lg_ = std::make_unique<TMLgExtTools>(reinterpret_cast<KrvTranslateFn>(fn));
             g_currentLg = lg_.get();
             break;
         }
@@ -146,7 +156,12 @@ void TKSLibrary::WypelnijFormatyWazone(TKSActionBase& a) const {
     auto& list = a.FormatyWazoneList();
     list.clear();
     if (!cbFormatyWazone_) return;
-    for (int32_t i = 0;; ++i) {
+    for (int32_t i = 0; i < kMaxHostListEntries; ++i) {
+        // A long list still lets the user interrupt (only a host that has
+        // the question can be asked it).
+        if (i > 0 && i % kInterruptQueryEvery == 0 && cbPrzerwij_ &&
+            cbPrzerwij_(cookie_, a.GetDevice()) != 0)
+            throw EAbort();
         auto buf = HostBuffer(300);
         if (cbFormatyWazone_(cookie_, a.GetDevice(), i, buf.data()) == 0) break;
         std::string text = Trim(FromHostBuffer(buf));
@@ -161,7 +176,7 @@ void TKSLibrary::WypelnijStawkiVAT(TKSActionBase& a) const {
     if (!cbStawkiVAT_) return;
     // The set holds at most its capacity; a host that never ends the list
     // cannot keep the library here.
-    for (int32_t i = 0; i < 10000; ++i) {
+    for (int32_t i = 0; i < kMaxHostListEntries; ++i) {
         int32_t rate = 0;
         if (cbStawkiVAT_(cookie_, a.GetDevice(), i, &rate) == 0) break;
         set.Add(rate);
@@ -174,10 +189,16 @@ void TKSLibrary::WypelnijStawkiVATPrec(TKSActionBase& a) const {
     KrvVatRateFn fn = cbStawkiVATPrec_ ? cbStawkiVATPrec_ : cbStawkiVAT_;
     if (!fn) return;
     bool scale = cbStawkiVATPrec_ == nullptr;
-    for (int32_t i = 0; i < 10000; ++i) {
+    for (int32_t i = 0; i < kMaxHostListEntries; ++i) {
         int32_t rate = 0;
         if (fn(cookie_, a.GetDevice(), i, &rate) == 0) break;
-        set.Add(scale && rate > 0 ? rate * 100 : rate);
+        // A rate this large in whole percent is no rate (as in a stored
+        // list): it is left out rather than wrapped round.
+        if (scale && rate > 0) {
+            if (rate > INT32_MAX / 100) continue;
+            rate *= 100;
+        }
+        set.Add(rate);
     }
 }
 

@@ -11,6 +11,8 @@ namespace krv {
 class TMLgExtTools {
 public:
     explicit TMLgExtTools(KrvTranslateFn fn) : fn_(fn) {}
+    // The host's function for every following lookup.
+    void SetFunction(KrvTranslateFn fn) { fn_ = fn; }
 
     // The text for section and key, or the default when there is none. The
     // default is given as UTF-8 (the source's encoding) and returned as

@@ -29,10 +29,19 @@ int32_t StrToIntDef(std::string_view s, int32_t def);
 // The C rule: optional blanks and sign, then leading digits; anything else 0.
 int32_t AtoI(std::string_view s);
 // The C rule for a decimal number with '.' as the point: the leading numeric
-// part, 0 when there is none.
+// part, 0 when there is none. Whatever the process locale is.
 double AtoF(std::string_view s);
+// The decimal number at the start of s (sign, digits, '.', exponent, "inf",
+// "nan", or "0x" and a hexadecimal number; no blanks before it): its value and, in *used, the characters it
+// took; none when s starts with no number. Too large is infinite, too small 0.
+// The point is '.' whatever the process locale is.
+std::optional<double> ParseLeadingDecimal(std::string_view s, size_t* used = nullptr);
+// Fixed notation with the given number of decimals (correctly rounded), '.'
+// as the point whatever the process locale is.
+std::string DecimalToString(double value, int decimals);
 
-// printf into a std::string.
+// printf into a std::string, with '.' as the decimal point whatever the
+// process locale is.
 std::string Format(const char* fmt, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -1,7 +1,6 @@
 #include "support/txftools.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "support/exception.h"
 #include "support/strutil.h"
@@ -19,7 +18,12 @@ std::optional<double> TxfTools::TryFromString(std::string_view text) {
         while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
     }
     if (digits == 0 || i != t.size()) return std::nullopt;
-    return std::strtod(t.c_str(), nullptr);
+    // The grammar is checked above; the value is read without the C library,
+    // whose point follows the process locale.
+    std::optional<double> value = ParseLeadingDecimal(t);
+    // A number beyond the range of a double is not a value a caller can use.
+    if (!value || !std::isfinite(*value)) return std::nullopt;
+    return value;
 }
 
 double TxfTools::FromString(std::string_view text, int, bool emptyIsZero) {
@@ -29,7 +33,8 @@ double TxfTools::FromString(std::string_view text, int, bool emptyIsZero) {
 }
 
 std::string TxfTools::ToString(double value, int decimals) {
-    return Format("%.*f", decimals < 0 ? 0 : decimals, Round(value, decimals < 0 ? 0 : decimals));
+    if (decimals < 0) decimals = 0;
+    return DecimalToString(Round(value, decimals), decimals);
 }
 
 double TxfTools::Round(double value, int digits) {

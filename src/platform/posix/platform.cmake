@@ -1,7 +1,13 @@
-# POSIX platform layer: the VAT dialog window is drawn with FLTK when it is
-# available and TARVISCO_GUI is on; otherwise a stub answers "cancel".
-set(_vat_fltk ${CMAKE_CURRENT_LIST_DIR}/vat_window_fltk.cpp)
+# POSIX platform layer. The VAT dialog's window is a module of its own,
+# libtarvisco_vatwindow.so, drawn with FLTK and loaded by the library only when
+# the dialog opens: the library itself needs neither FLTK nor X11. Without
+# FLTK (or with TARVISCO_GUI off) no module is built and the dialog answers
+# "cancel" with a message.
 get_filename_component(_vat_stub ${CMAKE_CURRENT_LIST_DIR}/../vat_window_stub.cpp ABSOLUTE)
+get_target_property(_core_sources tarvisco_core SOURCES)
+list(REMOVE_ITEM _core_sources ${_vat_stub})
+set_property(TARGET tarvisco_core PROPERTY SOURCES ${_core_sources})
+target_link_libraries(tarvisco_core PUBLIC ${CMAKE_DL_LIBS})
 
 set(TARVISCO_HAVE_FLTK OFF)
 if(TARVISCO_GUI)
@@ -17,23 +23,25 @@ if(TARVISCO_GUI)
   endif()
 endif()
 
-get_target_property(_core_sources tarvisco_core SOURCES)
 if(TARVISCO_HAVE_FLTK)
-  list(REMOVE_ITEM _core_sources ${_vat_stub})
-  # Only the window's file sees FLTK's headers and flags.
-  set_source_files_properties(${_vat_fltk} TARGET_DIRECTORY tarvisco_core
-                              PROPERTIES COMPILE_OPTIONS "${_fltk_cxxflags}")
-  target_link_libraries(tarvisco_core PUBLIC ${_fltk_ldflags})
+  add_library(tarvisco_vatwindow MODULE
+    ${CMAKE_CURRENT_LIST_DIR}/vatwindow/vat_window_fltk.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../../support/cp1250.cpp)
+  target_include_directories(tarvisco_vatwindow PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../..)
+  target_compile_options(tarvisco_vatwindow PRIVATE ${_fltk_cxxflags})
+  target_link_libraries(tarvisco_vatwindow PRIVATE ${_fltk_ldflags})
+  if(NOT TARVISCO_FUZZ)  # clang's sanitizer runtimes live in the program only
+    target_link_options(tarvisco_vatwindow PRIVATE -Wl,--no-undefined)
+  endif()
+  # Built with the library, beside it.
+  add_dependencies(tarvisco_core tarvisco_vatwindow)
   set_property(GLOBAL PROPERTY TARVISCO_VAT_WINDOW fltk)
-  message(STATUS "VAT dialog: FLTK (${FLTK_CONFIG_EXECUTABLE})")
+  message(STATUS "VAT dialog: FLTK module libtarvisco_vatwindow.so (${FLTK_CONFIG_EXECUTABLE})")
 else()
-  list(REMOVE_ITEM _core_sources ${_vat_fltk})
   set_property(GLOBAL PROPERTY TARVISCO_VAT_WINDOW stub)
   message(STATUS "VAT dialog: no window toolkit (FLTK missing or TARVISCO_GUI=OFF), "
-                 "the dialog always answers cancel")
+                 "no module built: the dialog answers cancel")
 endif()
-set_property(TARGET tarvisco_core PROPERTY SOURCES ${_core_sources})
-
 # FTP transfer: libcurl (the .so depends on it; every Linux host has it).
 find_package(CURL REQUIRED)
 target_link_libraries(tarvisco_core PUBLIC CURL::libcurl)

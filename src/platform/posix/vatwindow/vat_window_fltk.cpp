@@ -1,4 +1,5 @@
-// The VAT dialog window drawn with FLTK (X11).
+// The VAT dialog window drawn with FLTK (X11): the whole of the module
+// libtarvisco_vatwindow.so, which the library loads when the dialog opens.
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
@@ -8,11 +9,10 @@
 #include <FL/Fl_Menu_Item.H>
 #include <FL/x.H>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
-#include "platform/vat_window.h"
+#include "platform/vat_window_module.h"
 #include "support/cp1250.h"
 
 namespace krv::platform {
@@ -67,11 +67,8 @@ void Place(Fl_Widget* w, const VatRect& r) { w->resize(r.left, r.top, r.width, r
 
 }  // namespace
 
-int32_t ShowVatWindow(VatWindowModel& model, void* /*owner: no X11 handle from the host*/) {
-    if (!DisplayReady()) {
-        std::fprintf(stderr, "tarvisco: no display for the VAT dialog, taken as cancelled\n");
-        return kVatWindowCancel;
-    }
+int32_t Show(VatWindowModel& model) {
+    if (!DisplayReady()) return kVatWindowNoDisplay;
     const VatLayout& lay = kVatLayout;
     Dialog dialog;
     std::string caption = Cp1250ToUtf8(model.caption);
@@ -170,3 +167,19 @@ int32_t ShowVatWindow(VatWindowModel& model, void* /*owner: no X11 handle from t
 }
 
 }  // namespace krv::platform
+
+extern "C" __attribute__((visibility("default"))) int32_t tarvisco_vat_window_version() {
+    return krv::platform::kVatWindowModuleVersion;
+}
+
+// The owner is not used: the host gives no X11 handle.
+extern "C" __attribute__((visibility("default"))) int32_t tarvisco_vat_window_show(
+    krv::platform::VatWindowModel* model, void* /*owner*/) {
+    if (!model) return krv::platform::kVatWindowCancel;
+    try {
+        return krv::platform::Show(*model);
+    } catch (...) {
+        // Nothing may cross into the library as an exception of the module.
+        return krv::platform::kVatWindowCancel;
+    }
+}
