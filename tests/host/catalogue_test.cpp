@@ -47,9 +47,13 @@ TEST(CatalogueTest, GroupsHoldSevenAndTwentyEntries) {
     }
     // Every name is unique: the host stores values under them.
     std::set<std::string> names;
-    for (int g : {101, 102})
-        for (int i = 0; i < 20; ++i)
-            if (Get(g, i).kind) EXPECT_TRUE(names.insert(Get(g, i).name).second);
+    for (int g : {101, 102}) {
+        for (int i = 0; i < 20; ++i) {
+            if (Get(g, i).kind) {
+                EXPECT_TRUE(names.insert(Get(g, i).name).second);
+            }
+        }
+    }
 }
 
 TEST(CatalogueTest, EntriesCarryKindDefaultsAndLimits) {
