@@ -70,6 +70,8 @@ if [[ "$config" == linux ]]; then
     step "installed krvhost says its version" \
         bash -c '[[ "$("$1/bin/krvhost" --version)" == "krvhost $2" ]]' _ "$PREFIX" "$VERSION"
     step "installed krvhost finds the installed library" "$PREFIX/bin/krvhost" info
+    step "installed krvhost exports to the simulated scale with the installed tools" \
+        bash -c 'cd "$1" && "$2/bin/krvhost" demo' _ "$DIR" "$PREFIX"
 else
     WINE="$(wine_of "$config")"
     step "example_host.exe loads the installed DLL under wine" \

@@ -31,6 +31,11 @@ expect() {
     done
 }
 
+# A "tar tv" listing as size and name (with a link's target), folders left out.
+show() {
+    awk '$6 !~ /\/$/ {s = $6; for (i = 7; i <= NF; i++) s = s " " $i; printf "%10s  %s\n", $3, s}'
+}
+
 package_linux() {
     bash "$ROOT/scripts/build.sh" linux || return 1
     rm -f "$OUT"/tarvisco-*-linux-*.tar.gz* "$OUT"/tarvisco_*.deb*
@@ -44,8 +49,8 @@ package_linux() {
     deb=$(ls "$OUT"/tarvisco_*.deb)
     echo
     echo "== ${tgz#"$ROOT/"}"
-    listing=$(tar tzvf "$tgz" | awk '{print $NF}')
-    tar tzvf "$tgz" | awk '{printf "%10s  %s\n", $3, $NF}'
+    listing=$(tar tzf "$tgz")
+    tar tzvf "$tgz" | show
     expect "$listing" include/krvdll.h lib/libtarvisco.so lib/libtarvisco.so.1 bin/krvhost \
         bin/sm_eth bin/scale_sim share/tarvisco/lang/en.lang lib/pkgconfig/tarvisco.pc \
         lib/cmake/tarvisco/tarvisco-config.cmake share/doc/tarvisco/README.md \
@@ -53,8 +58,8 @@ package_linux() {
     echo
     echo "== ${deb#"$ROOT/"}"
     dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Architecture\|Depends\):/  \1:/p'
-    listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-    dpkg-deb -c "$deb" | awk '$NF !~ /\/$/ {printf "%10s  %s\n", $3, $NF}'
+    listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
+    dpkg-deb -c "$deb" | show
     expect "$listing" usr/include/krvdll.h usr/lib/libtarvisco.so.1 usr/bin/krvhost
 }
 
