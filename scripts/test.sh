@@ -112,10 +112,12 @@ do_exports() {
     return "$rc"
 }
 
-# The example host against a fresh install of one configuration.
+# The example host against a fresh install of one configuration (the Windows
+# one under wine without a display, like the other console programs).
 do_example() {
-    local log="$LOG_DIR/example-$1.log"
-    bash "$ROOT/scripts/example.sh" "$1" 2>&1 | tee "$log"
+    local log="$LOG_DIR/example-$1.log" display=()
+    [[ "$1" == win* ]] && display=(-u DISPLAY)
+    env "${display[@]}" bash "$ROOT/scripts/example.sh" "$1" 2>&1 | tee "$log"
     local rc=${PIPESTATUS[0]}
     count_plain_line "$log" || return 1
     return "$rc"
