@@ -62,8 +62,8 @@ static void CheckFile(const char *path, const char *version, const char *product
     sscanf(version, "%u.%u.%u", &major, &minor, &patch);
     if (VerQueryValueA(info, "\\", (void **)&fixed, &fixed_size) && fixed_size >= sizeof *fixed) {
         Check(fixed->dwSignature == 0xFEEF04BD, path, "fixed file info signature");
-        Check(fixed->dwFileVersionMS == MAKELONG(minor, major) &&
-                  fixed->dwFileVersionLS == MAKELONG(0, patch),
+        Check(fixed->dwFileVersionMS == (DWORD)MAKELONG(minor, major) &&
+                  fixed->dwFileVersionLS == (DWORD)MAKELONG(0, patch),
               path, "fixed file version is the release's");
         Check(fixed->dwProductVersionMS == fixed->dwFileVersionMS &&
                   fixed->dwProductVersionLS == fixed->dwFileVersionLS,
