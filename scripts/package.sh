@@ -33,7 +33,8 @@ expect() {
 
 # A "tar tv" listing as size and name (with a link's target), folders left out.
 show() {
-    awk '$6 !~ /\/$/ {s = $6; for (i = 7; i <= NF; i++) s = s " " $i; printf "%10s  %s\n", $3, s}'
+    awk '$6 !~ /\/$/ {s = $6; for (i = 7; i <= NF; i++) s = s " " $i; printf "%10s  %s\n", $3, s}' |
+        LC_ALL=C sort -k2
 }
 
 package_linux() {
@@ -87,7 +88,8 @@ package_windows() {
     echo
     echo "== ${zip#"$ROOT/"}"
     listing=$(unzip -Z1 "$zip")
-    unzip -l "$zip" | awk 'NR > 3 && $NF ~ /[^\/]$/ && $1 ~ /^[0-9]+$/ && NF == 4 {printf "%10s  %s\n", $1, $4}'
+    unzip -l "$zip" | awk 'NR > 3 && $NF ~ /[^\/]$/ && $1 ~ /^[0-9]+$/ && NF == 4 {printf "%10s  %s\n", $1, $4}' |
+        LC_ALL=C sort -k2
     expect "$listing" x86/tarvisco.dll x64/tarvisco.dll x86/krvhost.exe x64/krvhost.exe \
         x86/SM_eth.exe x64/SM_eth.exe x64/scale_sim.exe include/krvdll.h README.md \
         CHANGELOG.md lang/en.lang
