@@ -20,7 +20,7 @@ TEST_PACKAGES=(
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
     clang
-    file pkg-config
+    file pkg-config unzip
 )
 
 job="${1:-test}"
