@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "action/action_base.h"
+#include "action/final_catch.h"
 #include "host/library.h"
-#include "platform/clock.h"
 #include "platform/ui.h"
 #include "support/cp1250.h"
 #include "support/exception.h"
@@ -28,20 +28,6 @@ std::string ReadCallerText(const char* buf) {
     return std::string(buf, n);
 }
 
-std::string OperationName(int32_t type) {
-    switch (type) {
-        case KRV_OP_CONNECTION_TEST: return Utf8ToCp1250("test połączenia");
-        case KRV_OP_EXPORT: return "eksport";
-        case KRV_OP_SALES_IMPORT: return Utf8ToCp1250("import sprzedaży");
-        case KRV_OP_RECEIPT_IMPORT: return "import paragonu";
-        case KRV_OP_AUTO_EXPORT: return "eksport automatyczny";
-        case KRV_OP_AUTO_IMPORT: return "import automatyczny";
-        case KRV_OP_LISTEN: return Utf8ToCp1250("nasłuch");
-        case KRV_OP_COUNTER_IMPORT: return "import licznika";
-        default: return "operacja [" + IntToStr(type) + "]";
-    }
-}
-
 // Runs one query on a temporary action; a failure goes to the final catcher
 // under the operation's name and leaves the initial result.
 template <typename Fn>
@@ -49,13 +35,7 @@ void WithAction(void* lib, void* dev, const char* operationUtf8, Fn&& fn) {
     if (!lib) return;
     try {
         std::unique_ptr<TKSActionBase> action = Lib(lib)->UtworzAkcje(dev);
-        try {
-            fn(*action);
-        } catch (const std::exception& e) {
-            action->OstatecznePrzechwycenieBledu(Utf8ToCp1250(operationUtf8), &e);
-        } catch (...) {
-            action->OstatecznePrzechwycenieBledu(Utf8ToCp1250(operationUtf8), nullptr);
-        }
+        RunUnderFinalCatcher(*action, Utf8ToCp1250(operationUtf8), [&] { fn(*action); });
     } catch (...) {
         // Creating or destroying the action failed: the initial result stands.
     }
@@ -146,33 +126,10 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOperacja(void* lib, void* dev, void** se
     if (!lib) return 0;
     try {
         HKRVDLLSRODOWISKO env;
-        std::string operationName = Utf8ToCp1250("weryfikacja typu sesji");
-        std::string callerText = ReadCallerText(buf301);
-        std::unique_ptr<TKSActionBase> action = Lib(lib)->UtworzAkcje(dev);
-        try {
-            Lib(lib)->WeryfikujTypSesji(session_slot ? *session_slot : nullptr, callerText);
-        } catch (...) {
-            action->DodajKomunikat(
-                0, Utf8ToCp1250("Oczekiwanie na zamknięcie sesji '") + callerText + "'");
-            platform::SleepMs(1000);
-            return 1;
-        }
-        action->UstawParametrOperacji(operation_parameter);
-        operationName = OperationName(operation_type);
-        env.text = callerText;
+        env.text = ReadCallerText(buf301);
         env.session_slot = session_slot;
-        env.result = 0;
-        try {
-            action->Operacja(env, operation_type, operation_parameter);
-        } catch (const std::exception& e) {
-            action->OstatecznePrzechwycenieBledu(operationName, &e);
-            env.result = 0;
-        } catch (...) {
-            action->OstatecznePrzechwycenieBledu(operationName, nullptr);
-            env.result = 0;
-        }
-        action.reset();
-        if (buf301) WriteResult(buf301, env.text);
+        if (Lib(lib)->RunOperation(dev, env, operation_type, operation_parameter) && buf301)
+            WriteResult(buf301, env.text);
         return env.result;
     } catch (...) {
         try {

@@ -13,6 +13,7 @@
 namespace krv {
 
 class TKSActionBase;
+struct HKRVDLLSRODOWISKO;
 
 class TKSLibrary {
 public:
@@ -43,6 +44,14 @@ public:
 
     // The process-wide current translation object (null until code 34).
     static const TMLgExtTools* CurrentLg();
+
+    // One operation call for a device. A session that is not ours is refused
+    // with a waiting message and result 1 (answer false: the caller's text is
+    // not to be touched); otherwise the operation runs under the final catcher
+    // and env carries its text and result back.
+    bool RunOperation(void* device, HKRVDLLSRODOWISKO& env, int32_t type, int32_t parameter);
+    // The name under which an operation's failure is reported.
+    static std::string OperationName(int32_t type);
 
     void RejestrujCallback(void* fn, int32_t code);
     const TMLgExtTools* GetLgLink() const { return lg_.get(); }
