@@ -19,7 +19,7 @@ TEST_PACKAGES=(
     xvfb xauth xdotool x11-apps imagemagick
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
-    clang
+    clang python3-pyftpdlib
     file pkg-config unzip
 )
 

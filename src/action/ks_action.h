@@ -84,6 +84,10 @@ public:
     // answers -2 for a rate that is not mapped; NumerStawkiPrec throws.
     int32_t NumerStawki(int32_t rate);
     int32_t NumerStawkiPrec(int32_t rate);
+    // The sales total of the import buffer (the action's own when null) as
+    // a plain line of the operation window, in zloty; nothing without a
+    // buffer.
+    void ShowTotalValue(const KSImpBuf* buffer = nullptr);
 
     // A translated text that is used as a printf format: the host's text only
     // when its conversions are exactly those of the default, so that a
@@ -94,7 +98,7 @@ public:
     // --- state for derived actions ---
     std::string tekst;  // the derived action's text buffer
     KSExpBuf* expBuf = nullptr;  // created and destroyed by derived actions
-    KSImpBuf* impBuf = nullptr;  // the sales import's buffer; unused here
+    KSImpBuf* impBuf = nullptr;  // the sales import's buffer of a register driver
     TLTools& Tools() { return *tools_; }
     std::vector<std::string>& Ostrzezenia() { return warnings_; }
     std::vector<std::string>& Odrzucone() { return rejected_; }

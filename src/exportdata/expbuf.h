@@ -64,6 +64,14 @@ class KSExpBuf : public TLQuickSort {
     // A row of the device's own list (barcode and additional information).
     void AddInPlu(const std::string& kod, const std::string& dodinfo);
 
+    // --- customer cards (expbuf_cards.cpp) ---
+
+    // Appends one goods record per partner, its barcode the partner's card
+    // code by the card-format template and its number the partner's id plus
+    // `offset`; `debug` receives how each card was composed (the first 3000).
+    // Returns the number of goods made from partners.
+    int UtworzTowaryZKontrahentow(int32_t offset, const std::string& wzorzec, std::string& debug);
+
     // --- sort and search ---
 
     // One index row per goods row, in row order.

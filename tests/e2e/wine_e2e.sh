@@ -2,7 +2,8 @@
 # End-to-end export with the Windows builds under wine: krvhost.exe loads
 # tarvisco.dll, which starts SM_eth.exe, which talks to the Linux scale
 # simulator on 127.0.0.1. One full success, one failure (the scale rejects a
-# PLU) and the export that follows it.
+# PLU) and the export that follows it; then the same export and a refused PLU
+# in the DIGI scale's own protocol (sm_eth.cfg beside SM_eth.exe).
 #
 # usage: tests/e2e/wine_e2e.sh [WINDOWS_BUILD_DIR] [LINUX_BUILD_DIR]
 #   WINDOWS_BUILD_DIR  build/win64 (default) or build/win32
@@ -150,6 +151,31 @@ check "krvhost.exe exits 0" test "$rc" -eq 0
 check "wynik.exp written again" cmp -s "$exchange/wynik.exp" "$work/expected_wynik.exp"
 check "the scale holds every PLU" test "$(held_plus)" = "$expected_plus"
 [ "$rc" -eq 0 ] || cat "$work/again.out"
+
+# 4. The DIGI scale's own protocol, chosen by sm_eth.cfg beside SM_eth.exe,
+#    with the texts in the scale's code page.
+printf '[Scale]\r\nProtocol=digi\r\nCodePage=cp852\r\nTimeoutMs=5000\r\n' >"$exchange/sm_eth.cfg"
+rm -f "$work/state.txt" "$work/state.json"
+start_sim --digi --codepage cp852 --json "$work/state.json"
+write_profile
+run_export "$work/digi.out"; rc=$?
+echo "- DIGI protocol (exit $rc)"
+check "krvhost.exe exits 0" test "$rc" -eq 0
+check "wynik.exp lists every reported goods" cmp -s "$exchange/wynik.exp" "$work/expected_wynik.exp"
+check "the scale holds exactly the expected PLUs" test "$(held_plus)" = "$expected_plus"
+check "the scale decoded the name from cp852" grep -q '"text":"Bułka kajzerka"' "$work/state.json"
+[ "$rc" -eq 0 ] || cat "$work/digi.out"
+
+rm -f "$work/state.txt"
+start_sim --digi --codepage cp852 --reject 2:0x15
+write_profile
+run_export "$work/digi_nak.out"; rc=$?
+echo "- DIGI protocol: the scale answers NAK for PLU 2 (exit $rc)"
+check "krvhost.exe exits non-zero" test "$rc" -ne 0
+check "the error line is shown" grep -q "Nr linii: 2, Nr PLU: 00000002, Kod błędu: 21" "$work/digi_nak.out"
+check "the other PLUs reached the scale" test "$(held_plus)" = "00000001 00000003 00000012 00000013 00000040 "
+[ "$rc" -ne 0 ] || cat "$work/digi_nak.out"
+rm -f "$exchange/sm_eth.cfg"
 
 echo "wine_e2e: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -23,7 +23,7 @@ std::string FontLine(int font, const std::string& text, int width) {
 
 std::string BuildRecord(const PluFields& s) {
     std::string n[3], g[15];
-    for (int i = 0; i < 3; ++i) n[i] = FontLine(s.font, s.name_lines[static_cast<size_t>(i)], 30);
+    for (int i = 0; i < 3; ++i) n[i] = FontLine(s.line_font < 0 ? s.font : s.line_font, s.name_lines[static_cast<size_t>(i)], 30);
     for (int i = 0; i < 15; ++i) g[i] = FontLine(s.description_font, s.ingredients[static_cast<size_t>(i)], 50);
     std::string plu = Printf("%08d", s.plu);
     std::string price = Printf("%08.0Lf", static_cast<long double>(s.price));

@@ -13,6 +13,7 @@ struct PluFields {
     int font = 1;
     std::string name = "Towar";  // Windows-1250
     std::array<std::string, 3> name_lines;        // text after the font digit; empty: blank line
+    int line_font = -1;                           // font of the name lines; -1: the name's font
     double price = 100;                           // hundredths
     bool by_piece = true;
     int label_format = 1;

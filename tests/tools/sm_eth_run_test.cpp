@@ -130,7 +130,7 @@ protected:
     RunResult Run(std::vector<std::string> args = {"W=1", "I=0", "T=4"}, const std::string& timeout_ms = "") {
         std::vector<std::pair<std::string, std::string>> env;
         if (!timeout_ms.empty()) env.emplace_back("SM_ETH_TIMEOUT_MS", timeout_ms);
-        ChildProcess p({SM_ETH_PROGRAM, args, Dir().string(), env, Path("stdout.txt").string(), ""});
+        ChildProcess p({program_, args, Dir().string(), env, Path("stdout.txt").string(), ""});
         RunResult r;
         std::optional<int> code = p.Wait(kRunBoundMs);
         EXPECT_TRUE(code) << "sm_eth did not finish";
@@ -142,12 +142,22 @@ protected:
         return r;
     }
 
+    // The program as the library finds it: in the exchange directory, with
+    // its own settings file beside it.
+    void UseOwnSettings(const std::string& cfg) {
+        fs::copy_file(SM_ETH_PROGRAM, Path("SM_eth.exe"), fs::copy_options::overwrite_existing);
+        fs::permissions(Path("SM_eth.exe"), fs::perms(0755));
+        program_ = Path("SM_eth.exe").string();
+        Write("sm_eth.cfg", cfg);
+    }
+
     const std::string a_ = SimpleRecord(30, 0, "Chleb", 350);
     const std::string b_ = SimpleRecord(4, 0, Utf8ToCp1250("Masło"), 799);
     const std::string c_ = SimpleRecord(12, 0, "Ser", 2450);
 
 private:
     TempDir dir_;
+    std::string program_ = SM_ETH_PROGRAM;
 };
 
 TEST_F(SmEthRun, StoresEveryRecordThenDeletesAndReplaces) {
@@ -322,6 +332,85 @@ TEST_F(SmEthRun, SimulatorEndsAfterItsLastConnectionAndOnSigterm) {
     Scale scale(Dir(), {});
     ASSERT_NE(scale.port(), 0);
     EXPECT_EQ(scale.process().Stop(5000), 0);  // a clean exit, not death by the signal
+}
+
+// --- DIGI mode ---
+
+// The PLU numbers a DIGI scale's state file holds.
+std::vector<std::string> DigiPlus(const std::string& state) {
+    std::vector<std::string> plus;
+    for (const std::string& line : Split(state, "\n"))
+        if (!line.empty()) plus.push_back(line.substr(0, 8));
+    return plus;
+}
+
+TEST_F(SmEthRun, DigiEveryScaleGetsEveryFrameAndKeepsItsOwnFaults) {
+    UseOwnSettings("[Scale]\r\nProtocol=digi\r\nTimeoutMs=1000\r\n");
+    Scale scale(Dir(), {"--digi"});
+    int free_port;
+    {
+        std::string error;
+        tools::Socket probe = tools::Listen("127.0.0.1", 0, &error);
+        free_port = tools::LocalPort(probe);
+    }
+    std::string absent = "127.0.0.1:" + std::to_string(free_port);
+    WriteIni(scale.address());
+    Write("wagi.ini", "[1]\r\nNazwa=Waga 1\r\nAdres=" + scale.address() + "\r\n[2]\r\nNazwa=Waga 2\r\nAdres=" +
+                          absent + "\r\n[3]\r\nNazwa=Waga 3\r\nAdres=waga.sklep");
+    WritePlu({a_, SimpleRecord(4, 1), c_});
+
+    RunResult r = Run();
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(r.semaphore);
+    ASSERT_EQ(r.lines.size(), 2u) << Cp1250ToUtf8(r.errors);
+    EXPECT_EQ(std::vector<std::string>(r.lines[0].begin(), r.lines[0].begin() + 5),
+              (std::vector<std::string>{"Waga 2", absent, "0", "", "-1"}));
+    EXPECT_EQ(std::vector<std::string>(r.lines[1].begin(), r.lines[1].begin() + 5),
+              (std::vector<std::string>{"Waga 3", "waga.sklep", "0", "", "302"}));
+    EXPECT_EQ(DigiPlus(scale.State()), (std::vector<std::string>{"00000012", "00000030"}));
+}
+
+TEST_F(SmEthRun, DigiDumpWritesTheFramesInsteadOfSending) {
+    UseOwnSettings("");  // the dump speaks DIGI whatever the mode
+    // Never contacted: the dump sends nothing.
+    Write("wagi.ini", "[1]\r\nNazwa=Waga 1\r\nAdres=192.168.1.45");
+    Write("sm_eth.ini", "[Zbiory]\r\nDaneWej=" + Path("digism.exp").string() + "\r\nDaneWyj=" +
+                            Path("digism.err").string() + "\r\nSemaforWyj=" + Path("semafor.imp").string());
+    WritePlu({SimpleRecord(140, 1), a_});
+
+    RunResult r = Run({"W=1", "I=0", "T=4", "--dump", "frames.txt"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.errors, "");
+    EXPECT_TRUE(r.semaphore);
+    std::vector<std::string> dump = Split(Slurp(Path("frames.txt")), "\n");
+    ASSERT_EQ(dump.size(), 4u);
+    EXPECT_EQ(dump[0], "# scale Waga 1 at 192.168.1.45 port 2045, code page windows-1250");
+    EXPECT_EQ(dump[1], "PLU 00000140 line 1: F3 25 00 00 01 40");
+    EXPECT_EQ(dump[2].substr(0, 50), "PLU 00000030 line 2: F1 25 00 00 00 30 00 23 01 00");
+    EXPECT_EQ(dump[3], "");
+
+    // A settings file the program cannot use is reported, not guessed at.
+    Write("sm_eth.cfg", "[Scale]\nProtocol=digi\nCodePage=utf-8\n");
+    r = Run();
+    ASSERT_EQ(r.lines.size(), 1u) << r.errors;
+    EXPECT_EQ(r.lines[0][4], "305");
+    Write("sm_eth.cfg", "[Scale]\nTries=many\n");
+    r = Run();
+    ASSERT_EQ(r.lines.size(), 1u) << r.errors;
+    EXPECT_EQ(r.lines[0][4], "307");
+    EXPECT_EQ(r.exit_code, 2);
+}
+
+TEST_F(SmEthRun, DigiFrameWhoseAnswerIsLateIsSentAgain) {
+    // Each answer comes after 400 ms; the program waits 300 ms a try, up to four tries.
+    UseOwnSettings("[Scale]\r\nProtocol=digi\r\nTimeoutMs=300\r\nTries=4\r\n");
+    Scale slow(Dir(), {"--digi", "--delay-ms", "400"});
+    WriteIni(slow.address());
+    WritePlu({a_, c_});
+    RunResult r = Run({"W=1", "I=1", "T=4"});
+    EXPECT_EQ(r.errors, "");
+    EXPECT_NE(r.output.find("line 1: no answer, try 1"), std::string::npos) << r.output;
+    EXPECT_EQ(DigiPlus(slow.State()), (std::vector<std::string>{"00000012", "00000030"}));
 }
 
 }  // namespace

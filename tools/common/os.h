@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -69,5 +70,14 @@ bool FileExists(const std::string& utf8_path);
 bool RemoveFile(const std::string& utf8_path);
 // Renames from over to, replacing to in one step where the system allows.
 bool RenameReplacing(const std::string& from, const std::string& to);
+
+// The folder of the running program, ending with a path separator (UTF-8);
+// empty when the system cannot say.
+std::string ProgramDir();
+
+// One byte of a single-byte code page as UTF-8, by the page's iconv name on
+// POSIX and its number on Windows; nullopt when the page does not define the
+// byte or the system does not know the page.
+std::optional<std::string> CodePageByteToUtf8(const char* iconv_name, unsigned windows_page, unsigned char byte);
 
 }  // namespace krv::tools

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <iconv.h>
+#include <limits.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -172,6 +174,10 @@ IoResult Accept(const Socket& listener, int timeout_ms, Socket* client) {
     if (c < 0) return (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED) ? IoResult::kTimeout
                                                                                   : IoResult::kError;
     PrepareSocket(c);
+    // Answers are small and come one at a time: without this, each would wait
+    // for the peer's delayed acknowledgement of the one before.
+    int one = 1;
+    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     *client = Socket(c);
     return IoResult::kOk;
 }
@@ -223,6 +229,29 @@ bool RemoveFile(const std::string& utf8_path) {
 
 bool RenameReplacing(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string ProgramDir() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "";
+    std::string path(buf, static_cast<size_t>(n));
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+std::optional<std::string> CodePageByteToUtf8(const char* iconv_name, unsigned, unsigned char byte) {
+    iconv_t cd = iconv_open("UTF-8", iconv_name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    char in[1] = {static_cast<char>(byte)};
+    char out[8];
+    char* in_p = in;
+    char* out_p = out;
+    size_t in_left = 1, out_left = sizeof out;
+    size_t r = iconv(cd, &in_p, &in_left, &out_p, &out_left);
+    iconv_close(cd);
+    if (r == static_cast<size_t>(-1) || in_left != 0 || out_p == out) return std::nullopt;
+    return std::string(out, static_cast<size_t>(out_p - out));
 }
 
 }  // namespace krv::tools

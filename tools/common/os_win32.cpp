@@ -176,6 +176,10 @@ IoResult Accept(const Socket& listener, int timeout_ms, Socket* client) {
     SOCKET c = ::accept(l, nullptr, nullptr);
     if (c == INVALID_SOCKET) return WSAGetLastError() == WSAEWOULDBLOCK ? IoResult::kTimeout : IoResult::kError;
     PrepareSocket(c);
+    // Answers are small and come one at a time: without this, each would wait
+    // for the peer's delayed acknowledgement of the one before.
+    BOOL one = TRUE;
+    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
     *client = Socket(static_cast<std::intptr_t>(c));
     return IoResult::kOk;
 }
@@ -229,6 +233,31 @@ bool RemoveFile(const std::string& utf8_path) {
 
 bool RenameReplacing(const std::string& from, const std::string& to) {
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::string ProgramDir() {
+    wchar_t buf[32768];
+    DWORD n = GetModuleFileNameW(nullptr, buf, sizeof buf / sizeof buf[0]);
+    if (n == 0 || n >= sizeof buf / sizeof buf[0]) return "";
+    std::wstring path(buf, n);
+    size_t sep = path.find_last_of(L"\\/");
+    if (sep == std::wstring::npos) return "";
+    path.resize(sep + 1);
+    int len = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(len), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), out.data(), len, nullptr, nullptr);
+    return out;
+}
+
+std::optional<std::string> CodePageByteToUtf8(const char*, unsigned windows_page, unsigned char byte) {
+    char in = static_cast<char>(byte);
+    wchar_t w[4];
+    int n = MultiByteToWideChar(windows_page, MB_ERR_INVALID_CHARS, &in, 1, w, 4);
+    if (n <= 0) return std::nullopt;
+    char out[8];
+    int m = WideCharToMultiByte(CP_UTF8, 0, w, n, out, sizeof out, nullptr, nullptr);
+    if (m <= 0) return std::nullopt;
+    return std::string(out, static_cast<size_t>(m));
 }
 
 }  // namespace krv::tools

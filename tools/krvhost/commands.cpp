@@ -1,8 +1,10 @@
 #include "commands.h"
 
 #include <cstdio>
+#include <iostream>
 
 #include "os.h"
+#include "sales_file.h"
 #include "text.h"
 
 namespace krv::host {
@@ -245,6 +247,14 @@ int CmdExport(const Options& options) {
     auto s = OpenSession(options, &code);
     if (!s) return code;
     return RunExport(*s, options.automatic);
+}
+
+int CmdSales(const Options& options) {
+    if (options.args.size() != 1) {
+        std::cerr << "krvhost: usage: krvhost sales FILE\n";
+        return kExitUsage;
+    }
+    return RunSales(options.args[0], std::cout, std::cerr);
 }
 
 }  // namespace krv::host

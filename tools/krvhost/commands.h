@@ -28,6 +28,7 @@ struct Options {
     bool trace = false;
     bool automatic = false;                // export --auto
     bool keep = false;                     // demo --keep
+    bool digi = false;                     // demo --digi: the scale's own TCP protocol
 };
 
 // Everything one run needs: the library, the profile, the window and the host.
@@ -49,6 +50,8 @@ int CmdSet(const Options& options);
 int CmdGet(const Options& options);
 int CmdExport(const Options& options);
 int CmdDemo(const Options& options);
+// sales FILE: needs no library; see RunSales (sales_file.h).
+int CmdSales(const Options& options);
 
 // The export of the session's device, as `export` and `demo` run it: the
 // operation, leftover program clean-up and the closing line. Exit code.

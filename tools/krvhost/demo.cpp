@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The scale's code page in the DIGI demo: a Polish scale's.
+constexpr const char* kDigiCodePage = "cp852";
+
 // A program beside krvhost, or where the build tree puts it.
 std::string FindProgram(const std::vector<std::string>& names, const std::string& build_folder) {
     const std::string dir = ExecutableDir();
@@ -67,6 +70,13 @@ int WaitForPort(const fs::path& port_file, ChildProcess& sim) {
     return 0;
 }
 
+std::vector<std::string> SimulatorArgs(const fs::path& scale, bool digi) {
+    std::vector<std::string> args = {"--port", "0", "--port-file", (scale / "port").string(), "--state",
+                                     (scale / "state.txt").string()};
+    if (digi) args.insert(args.end(), {"--digi", "--codepage", kDigiCodePage});
+    return args;
+}
+
 // What reached the scale: the simulator's state file, one PLU per line,
 // "<PLU>\t<record>" with the 1000-character PLU record.
 void ShowScale(const fs::path& state_file) {
@@ -93,6 +103,21 @@ void ShowScale(const fs::path& state_file) {
         std::printf("  %-8s  %-*s  %7lld.%02lld  %s\n", plu.c_str(), width, name.c_str(), price / 100, price % 100,
                     by_piece ? "by piece" : "by weight");
     }
+}
+
+// The DIGI scale's table, as the simulator lists its state file.
+void ShowDigiScale(const std::string& sim_program, const fs::path& scale) {
+    const fs::path listing = scale / "listing.txt";
+    ChildProcess lister;
+    std::string error;
+    if (!lister.Start(sim_program, {"--digi", "--codepage", kDigiCodePage, "--state", (scale / "state.txt").string(), "--list"},
+                      listing.string(), &error)) {
+        std::fprintf(stderr, "krvhost: %s\n", error.c_str());
+        return;
+    }
+    for (int waited = 0; waited < 10000 && lister.Running(); waited += 20) SleepMs(20);
+    lister.Stop(1000);
+    std::printf("\nThe scale now holds %s", ReadFile(listing).c_str());
 }
 
 }  // namespace
@@ -124,12 +149,12 @@ int CmdDemo(const Options& options) {
         const fs::path program = exchange / "SM_eth.exe";
         if (!WriteFile(exchange / "kasa.exp", DemoGoodsFile()) ||
             !fs::copy_file(sm_eth, program, fs::copy_options::overwrite_existing, ec) ||
-            !MakeExecutable(program.string())) {
+            !MakeExecutable(program.string()) ||
+            (options.digi && !WriteFile(exchange / "sm_eth.cfg", std::string("[Scale]\r\nProtocol=digi\r\nCodePage=") +
+                                                                     kDigiCodePage + "\r\n"))) {
             std::fprintf(stderr, "krvhost: cannot prepare the exchange directory %s\n", exchange.string().c_str());
-        } else if (!sim.Start(sim_program,
-                              {"--port", "0", "--port-file", (scale / "port").string(), "--state",
-                               (scale / "state.txt").string()},
-                              (scale / "scale_sim.log").string(), &error)) {
+        } else if (!sim.Start(sim_program, SimulatorArgs(scale, options.digi), (scale / "scale_sim.log").string(),
+                              &error)) {
             std::fprintf(stderr, "krvhost: %s\n", error.c_str());
         } else if (int port = WaitForPort(scale / "port", sim); port == 0) {
             std::fprintf(stderr, "krvhost: the scale simulator did not start (see %s)\n",
@@ -153,8 +178,10 @@ int CmdDemo(const Options& options) {
             } else {
                 std::printf("krvhost demo: %zu goods in %s\n", DemoGoodsList().size(),
                             (exchange / "kasa.exp").string().c_str());
-                std::printf("krvhost demo: scale simulator on %s, SM_eth stand-in from %s\n\n", address.c_str(),
+                std::printf("krvhost demo: scale simulator on %s, SM_eth stand-in from %s\n", address.c_str(),
                             sm_eth.c_str());
+                std::printf("krvhost demo: protocol %s\n\n",
+                            options.digi ? "DIGI (the scale's own TCP frames, code page cp852)" : "tarvisco (lines)");
                 Options run = options;
                 run.profile = profile.Path();
                 Session session;
@@ -164,7 +191,8 @@ int CmdDemo(const Options& options) {
                     result = open_code;
                 } else {
                     result = RunExport(session, false);
-                    ShowScale(scale / "state.txt");
+                    if (options.digi) ShowDigiScale(sim_program, scale);
+                    else ShowScale(scale / "state.txt");
                 }
             }
         }

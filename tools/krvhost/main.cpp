@@ -21,8 +21,10 @@ const char kUsage[] =
     "  get [NAME]           show one value of the device profile, or all of them\n"
     "  export [--auto]      export the goods file of the exchange directory to the scale\n"
     "                       (--auto: as an automatically started export)\n"
-    "  demo [--keep]        a whole export against the simulated scale on 127.0.0.1\n"
-    "                       (--keep: leave the temporary files in place)\n"
+    "  demo [--keep] [--digi]  a whole export against the simulated scale on 127.0.0.1\n"
+    "                       (--keep: leave the temporary files in place;\n"
+    "                        --digi: the stand-in and the scale speak the DIGI scale's own protocol)\n"
+    "  sales FILE           summary of a sales import file that a register driver wrote\n"
     "\n"
     "options:\n"
     "  --library PATH       the driver library (default: beside krvhost, then the build tree)\n"
@@ -32,7 +34,8 @@ const char kUsage[] =
     "  --help               this text\n"
     "  --version            krvhost's version (that of the library it was built with)\n"
     "\n"
-    "exit codes: 0 done (export: result stored), 1 operation failed, 2 bad usage,\n"
+    "exit codes: 0 done (export: result stored), 1 operation failed (sales: malformed\n"
+    "            lines), 2 bad usage or unreadable file,\n"
     "            3 library not loadable\n";
 
 bool NeedsValue(const std::string& a) { return a == "--library" || a == "--profile" || a == "--lang"; }
@@ -67,6 +70,8 @@ int main(int argc, char** argv) {
             o.automatic = true;
         } else if (a == "--keep") {
             o.keep = true;
+        } else if (a == "--digi") {
+            o.digi = true;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return kExitOk;
@@ -82,8 +87,8 @@ int main(int argc, char** argv) {
             o.args.push_back(argv[i]);
         }
     }
-    if ((o.automatic && o.command != "export") || (o.keep && o.command != "demo")) {
-        std::fprintf(stderr, "krvhost: --auto belongs to export and --keep to demo\n");
+    if ((o.automatic && o.command != "export") || ((o.keep || o.digi) && o.command != "demo")) {
+        std::fprintf(stderr, "krvhost: --auto belongs to export, --keep and --digi to demo\n");
         return kExitUsage;
     }
     if (o.command == "info") return CmdInfo(o);
@@ -92,6 +97,7 @@ int main(int argc, char** argv) {
     if (o.command == "get") return CmdGet(o);
     if (o.command == "export") return CmdExport(o);
     if (o.command == "demo") return CmdDemo(o);
+    if (o.command == "sales") return CmdSales(o);
     std::fprintf(stderr, "krvhost: %s\n%s",
                  o.command.empty() ? "no command given" : ("unknown command " + o.command).c_str(), kUsage);
     return kExitUsage;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "codepage.h"
+#include "digi_session.h"
+#include "digi_table.h"
 #include "files.h"
 #include "line_connection.h"
 #include "options.h"
@@ -37,8 +40,28 @@ int main(int argc, char** argv) {
         if (!options.quiet) std::fprintf(stderr, "scale_sim: %s\n", line.c_str());
     };
 
+    std::optional<tools::CodePage> page;
+    if (options.digi || options.list) {
+        page = tools::CodePage::Named(options.codepage);
+        if (!page) {
+            std::fprintf(stderr, "scale_sim: unknown code page %s (known: %s)\n", options.codepage.c_str(),
+                         tools::CodePage::KnownNames());
+            return 2;
+        }
+    }
+    scalesim::DigiTable digi_table;
+    if (options.digi && !options.state_file.empty()) {
+        if (std::optional<std::string> text = tools::ReadWholeFile(options.state_file)) {
+            std::optional<scalesim::DigiTable> loaded = scalesim::DigiTable::Parse(*text, &error);
+            if (!loaded) {
+                std::fprintf(stderr, "scale_sim: %s: %s\n", options.state_file.c_str(), error.c_str());
+                return 2;
+            }
+            digi_table = std::move(*loaded);
+        }
+    }
     scalesim::PluTable table;
-    if (!options.state_file.empty()) {
+    if (!options.digi && !options.state_file.empty()) {
         if (std::optional<std::string> text = tools::ReadWholeFile(options.state_file)) {
             std::optional<scalesim::PluTable> loaded = scalesim::PluTable::Parse(*text, &error);
             if (!loaded) {
@@ -48,9 +71,24 @@ int main(int argc, char** argv) {
             table = std::move(*loaded);
         }
     }
+    if (options.list) {
+        if (options.digi) std::fputs(digi_table.Listing(*page).c_str(), stdout);
+        else std::printf("%zu PLU%s\n", table.Size(), table.Size() == 1 ? "" : "s");
+        return 0;
+    }
+    // The table is only turned into text for a file that was asked for: it
+    // costs time in proportion to the table, after every change.
+    auto write = [](const std::string& path, const auto& bytes) {
+        if (!path.empty() && !tools::WriteFileAtomically(path, bytes()))
+            std::fprintf(stderr, "scale_sim: cannot write %s\n", path.c_str());
+    };
     auto save = [&] {
-        if (!options.state_file.empty() && !tools::WriteFileAtomically(options.state_file, table.Serialize()))
-            std::fprintf(stderr, "scale_sim: cannot write %s\n", options.state_file.c_str());
+        if (!options.digi) {
+            write(options.state_file, [&] { return table.Serialize(); });
+            return;
+        }
+        write(options.state_file, [&] { return digi_table.Serialize(); });
+        write(options.json_file, [&] { return digi_table.Json(*page); });
     };
     save();
 
@@ -68,9 +106,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "scale_sim: cannot write %s\n", options.port_file.c_str());
         return 1;
     }
-    log("listening on 127.0.0.1:" + std::to_string(port) + ", holding " + std::to_string(table.Size()) + " PLUs");
+    log("listening on 127.0.0.1:" + std::to_string(port) + ", holding " + std::to_string(options.digi ? digi_table.Size() : table.Size()) + " PLUs");
 
     scalesim::SessionContext ctx{options, table, save, g_stop, log};
+    scalesim::DigiSessionContext digi_ctx{options, digi_table, save, g_stop, log};
     int connections = 0;
     while (!g_stop) {
         tools::Socket client;
@@ -83,6 +122,10 @@ int main(int argc, char** argv) {
         ++connections;
         if (options.refuse) {
             log("connection refused");
+        } else if (options.digi) {
+            log("client connected (DIGI)");
+            scalesim::ServeDigiClient(client, digi_ctx);
+            log("client gone, holding " + std::to_string(digi_table.Size()) + " PLUs");
         } else {
             log("client connected");
             tools::LineConnection conn(std::move(client));

@@ -29,6 +29,15 @@ std::optional<RejectRule> ParseReject(const std::string& s) {
     return rule;
 }
 
+// "21", "0x15": an answer byte.
+std::optional<int> AnswerByte(const std::string& s) {
+    if (s.size() > 2 && (s.rfind("0x", 0) == 0 || s.rfind("0X", 0) == 0)) {
+        if (s.size() > 4 || s.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos) return std::nullopt;
+        return std::stoi(s.substr(2), nullptr, 16);
+    }
+    return Number(s, 0, 255);
+}
+
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string* error) {
@@ -73,6 +82,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
         else if (name == "--refuse") ok = flag(&o->refuse);
         else if (name == "--mute") ok = flag(&o->mute);
         else if (name == "--quiet") ok = flag(&o->quiet);
+        else if (name == "--digi") ok = flag(&o->digi);
+        else if (name == "--list") ok = flag(&o->list);
+        else if (name == "--codepage") ok = text(&o->codepage);
+        else if (name == "--json") ok = text(&o->json_file);
         else if (name == "--help" || name == "-h") ok = flag(&o->help);
         else if (name == "--drop-after") ok = number(1, 1000000000, &o->drop_after);
         else if (name == "--delay-ms") ok = number(0, 3600000, &o->delay_ms);
@@ -98,6 +111,20 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
         }
         if (!ok) return false;
     }
+    if (o->digi) {
+        for (RejectRule& rule : o->rejects) {
+            std::optional<int> byte = AnswerByte(rule.code);
+            if (!byte) {
+                *error = "--reject with --digi needs an answer byte (0-255 or 0xNN) as its code, got '" + rule.code + "'";
+                return false;
+            }
+            rule.answer_byte = *byte;
+        }
+    }
+    if (o->list && o->state_file.empty()) {
+        *error = "--list needs --state FILE";
+        return false;
+    }
     return true;
 }
 
@@ -114,7 +141,12 @@ std::string Usage() {
            "  --mute                read records but never answer them\n"
            "  --max-connections N   exit after N connections\n"
            "  --once                the same as --max-connections 1\n"
-           "  --quiet               no log on standard error\n";
+           "  --quiet               no log on standard error\n"
+           "  --digi                speak the DIGI scale's TCP protocol (frames, ACK answers)\n"
+           "                        --reject PLU:BYTE answers that byte (e.g. 0x15) for the PLU\n"
+           "  --codepage NAME       DIGI: the code page of the texts (windows-1250, cp852, iso-8859-2, cp866)\n"
+           "  --json FILE           DIGI: the decoded PLU table as JSON, rewritten after every change\n"
+           "  --list                print the PLU table of --state FILE and exit\n";
 }
 
 }  // namespace krv::scalesim

@@ -26,6 +26,15 @@ enum ErrorCode : int {
     kInputEmpty = 304,        // the input file is empty
     kSetupCodepage = 305,     // an input code page other than Windows-1250
     kSetupCommandLine = 306,  // a malformed W=, I= or T= value
+    kSetupLocal = 307,        // sm_eth.cfg beside the program has a bad value
+    kDumpFailed = 308,        // the file of --dump cannot be written
+
+    // DIGI protocol: faults of the connection are negative, so that they never
+    // meet an answer byte of the scale (which is passed on as its value).
+    kDigiUnreachable = -1,  // no connection (refused, no route, unknown host)
+    kDigiTimeout = -2,      // no answer to a frame (after every try), or to the connection
+    kDigiDropped = -3,      // the scale closed or broke the connection
+    kDigiLackingChars = -4, // a warning: characters the scale's code page lacks became '?'
 };
 
 }  // namespace krv::smeth

@@ -19,6 +19,8 @@ public:
     // The value of the first matching key, nullopt when the key is absent.
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
+    // Section names in file order.
+    const std::vector<std::string>& Sections() const { return sections_; }
 
 private:
     struct Entry {

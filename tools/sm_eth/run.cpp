@@ -4,6 +4,7 @@
 
 #include "error_codes.h"
 #include "error_file.h"
+#include "job.h"
 #include "files.h"
 #include "ini_file.h"
 #include "os.h"
@@ -11,6 +12,8 @@
 #include "settings.h"
 #include "support/cp1250.h"
 #include "text.h"
+#include "digi_run.h"
+#include "local_settings.h"
 #include "transfer.h"
 
 namespace krv::smeth {
@@ -18,36 +21,6 @@ namespace {
 
 // The INI files hold Windows-1250 paths; the file layer takes UTF-8.
 std::string NativePath(const std::string& cp1250) { return Cp1250ToUtf8(cp1250); }
-
-class Job {
-public:
-    explicit Job(ProgressLog log) : log_(std::move(log)) {}
-
-    void SetScale(const std::string& name, const std::string& address) {
-        name_ = name;
-        address_ = address;
-    }
-    // An error of the whole run (line number 0).
-    void RunError(int code, const std::string& text) {
-        errors_.push_back({name_, address_, 0, "", std::to_string(code), text});
-    }
-    void LineError(int line, const std::string& plu, const std::string& code, const std::string& text) {
-        errors_.push_back({name_, address_, line, plu, code, text});
-    }
-    // Errors of the whole run first, then the records in file order.
-    std::string ErrorFileBytes() {
-        std::stable_sort(errors_.begin(), errors_.end(),
-                         [](const ErrorLine& a, const ErrorLine& b) { return a.line < b.line; });
-        return FormatErrorFile(errors_);
-    }
-    size_t ErrorCount() const { return errors_.size(); }
-    const ProgressLog& Log() const { return log_; }
-
-private:
-    ProgressLog log_;
-    std::string name_, address_;
-    std::vector<ErrorLine> errors_;
-};
 
 int TimeoutMs(const CommandLine& cmd, const char* override_ms) {
     if (override_ms && AllDigits(override_ms) && std::string_view(override_ms).size() <= 7) {
@@ -110,12 +83,48 @@ void Transfer(const std::string& input_path, const ScaleAddress& address, int ti
     if (result.fault) job->RunError(result.fault->code, result.fault->text);
 }
 
+// "--dump FILE" (or "--dump=FILE") taken out of the arguments; false when
+// FILE is missing.
+bool TakeDump(std::vector<std::string>* args, std::string* dump) {
+    for (size_t i = 0; i < args->size(); ++i) {
+        const std::string& a = (*args)[i];
+        if (a.rfind("--dump=", 0) == 0) {
+            *dump = a.substr(7);
+            args->erase(args->begin() + static_cast<std::ptrdiff_t>(i));
+            return !dump->empty();
+        }
+        if (a == "--dump") {
+            if (i + 1 >= args->size()) return false;
+            *dump = (*args)[i + 1];
+            args->erase(args->begin() + static_cast<std::ptrdiff_t>(i), args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            return !dump->empty();
+        }
+    }
+    return true;
+}
+
+// sm_eth.cfg beside the program (in the working directory when the system
+// cannot name the program's folder); no file gives the defaults.
+bool ReadOwnSettings(LocalSettings* settings, std::string* error) {
+    std::string dir = tools::ProgramDir();
+    std::optional<std::string> text = tools::ReadWholeFile(dir + kLocalSettingsFile);
+    if (!text) return true;
+    return ReadLocalSettings(IniFile::Parse(*text), settings, error);
+}
+
 }  // namespace
 
-int Run(const std::vector<std::string>& args, const char* timeout_ms_override, std::FILE* log_out) {
+int Run(const std::vector<std::string>& raw_args, const char* timeout_ms_override, std::FILE* log_out) {
+    std::vector<std::string> args = raw_args;
+    std::string dump;
+    bool dump_ok = TakeDump(&args, &dump);
     CommandLine cmd;
     std::string bad_item;
     bool command_ok = ParseCommandLine(args, &cmd, &bad_item);
+    if (!dump_ok) {
+        command_ok = false;
+        bad_item = "--dump";
+    }
     Job job([&](const std::string& line) {
         if (!cmd.verbose || !log_out) return;
         std::fprintf(log_out, "sm_eth: %s\n", line.c_str());
@@ -134,8 +143,17 @@ int Run(const std::vector<std::string>& args, const char* timeout_ms_override, s
     if (!semaphore_path.empty()) tools::RemoveFile(semaphore_path);
     if (!error_path.empty()) tools::RemoveFile(error_path);
 
+    LocalSettings local;
+    std::string local_error;
+    bool local_ok = ReadOwnSettings(&local, &local_error);
+    bool digi = local.protocol == Protocol::kDigi || !dump.empty();
+
     ScaleAddress address;
-    bool setup_ok = ReadScaleSetup(cmd.scale, &job, &address);
+    bool setup_ok = digi || ReadScaleSetup(cmd.scale, &job, &address);
+    if (!local_ok) {
+        job.RunError(kSetupLocal, Cp(local_error));
+        setup_ok = false;
+    }
     if (!command_ok) {
         job.RunError(kSetupCommandLine, Cp("Nieprawidłowy parametr wywołania: ") + bad_item);
         setup_ok = false;
@@ -148,7 +166,9 @@ int Run(const std::vector<std::string>& args, const char* timeout_ms_override, s
         job.Log()("sm_eth.ini names no error file (DaneWyj) or no semaphore (SemaforWyj)");
         setup_ok = false;
     }
-    if (setup_ok) Transfer(files.input, address, TimeoutMs(cmd, timeout_ms_override), &job);
+    int timeout_ms = local.timeout_ms > 0 ? local.timeout_ms : TimeoutMs(cmd, timeout_ms_override);
+    if (setup_ok && digi) TransferDigi(NativePath(files.input), local, timeout_ms, NativePath(dump), &job);
+    else if (setup_ok) Transfer(files.input, address, timeout_ms, &job);
 
     // The error file is complete and closed before the semaphore exists: the
     // semaphore is the signal that the error file may be read.

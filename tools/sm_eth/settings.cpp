@@ -82,7 +82,28 @@ std::optional<ScaleAddress> ParseScaleAddress(std::string_view text) {
         std::optional<int> p = Number(port, 1, 65535);
         if (!p) return std::nullopt;
         a.port = *p;
+        a.port_given = true;
     }
+    return a;
+}
+
+std::optional<ScaleAddress> ParseDigiAddress(std::string_view text) {
+    std::optional<ScaleAddress> a = ParseScaleAddress(text);
+    if (!a || a->port_given) return a;
+    // Four numbers of 0-255 separated by dots.
+    std::string_view host = a->host;
+    int parts = 0;
+    std::optional<int> octet;
+    while (true) {
+        size_t dot = host.find('.');
+        octet = Number(host.substr(0, dot), 0, 255);
+        if (!octet || host.substr(0, dot).size() > 3) return std::nullopt;
+        ++parts;
+        if (dot == std::string_view::npos) break;
+        host.remove_prefix(dot + 1);
+    }
+    if (parts != 4) return std::nullopt;
+    a->port = 2000 + *octet;
     return a;
 }
 

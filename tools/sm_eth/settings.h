@@ -30,11 +30,17 @@ inline constexpr int kDefaultScalePort = 5001;
 struct ScaleAddress {
     std::string host;
     int port = kDefaultScalePort;
+    bool port_given = false;  // the address named the port
 };
 
 // "host", "host:port", "[v6-address]" or "[v6-address]:port"; nullopt when the
 // host is empty or the port is not a number from 1 to 65535.
 std::optional<ScaleAddress> ParseScaleAddress(std::string_view text);
+
+// The same for a DIGI scale, whose port is 2000 + the last octet of its IPv4
+// address unless the address names one; nullopt also for an address without
+// a port that is not a dotted IPv4 address.
+std::optional<ScaleAddress> ParseDigiAddress(std::string_view text);
 
 // [Zbiory] of sm_eth.ini: Windows-1250 paths, empty when a key is missing.
 struct ProgramFiles {

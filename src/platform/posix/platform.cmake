@@ -33,3 +33,7 @@ else()
                  "the dialog always answers cancel")
 endif()
 set_property(TARGET tarvisco_core PROPERTY SOURCES ${_core_sources})
+
+# FTP transfer: libcurl (the .so depends on it; every Linux host has it).
+find_package(CURL REQUIRED)
+target_link_libraries(tarvisco_core PUBLIC CURL::libcurl)

@@ -15,3 +15,6 @@ else()
   message(STATUS "VAT dialog: TARVISCO_GUI=OFF, the dialog always answers cancel")
 endif()
 set_property(TARGET tarvisco_core PROPERTY SOURCES ${_core_sources})
+
+# FTP transfer: WinINet (and version.dll for its version), system DLLs.
+target_link_libraries(tarvisco_core PUBLIC wininet version)

@@ -1,0 +1,349 @@
+#include "sales_file.h"
+
+#include <cmath>
+
+#include "text.h"
+
+namespace krv::host {
+
+namespace {
+
+enum class Section { kNone, kGoods, kOperations, kHourly, kCurrencies, kFinance, kCashState, kFlags, kTail };
+
+const char* const kFinanceKeys[] = {"WPLATY",     "WYPLATY",      "RABATY",      "ZWROT_OPAKOWAN",
+                                    "SPRZEDAZ_OPAKOWAN", "FPLATN_BON", "FPLATN_CZEK", "FPLATN_KARTA",
+                                    "FPLATN_INNE", "IL_KOSZYKOW", "IL_LINII_PAR"};
+const char* const kFlagKeys[] = {"FISK_Z_PLU",  "NADPISZ_FISK", "NADPISZ_OPAK",
+                                 "PODSUMUJ_OPAK", "NADPISZ_PLU", "DOKLEJ_PLU"};
+const char* const kOtherKinds[] = {"OP_WPL", "OP_WYPL", "OP_STORNO", "OP_ANUL", "OP_OTW_ZW", "OP_ZAMK_ZM"};
+
+bool Int(const std::string& s, long long* out) { return ParseInt(s, out); }
+
+// Integers of fields [from, from + n); false when any is not one.
+bool Ints(const std::vector<std::string>& f, size_t from, std::initializer_list<long long*> outs) {
+    for (long long* out : outs)
+        if (from >= f.size() || !Int(f[from++], out)) return false;
+    return true;
+}
+
+bool Flag01(const std::string& s, bool* out) {
+    if (s != "0" && s != "1") return false;
+    *out = s == "1";
+    return true;
+}
+
+class Reader {
+  public:
+    SalesFile Read(std::string_view text);
+
+  private:
+    void Line(const std::string& line);
+    bool SectionHead(const std::string& line);
+    bool Goods(const std::vector<std::string>& f);
+    bool Finance(const std::vector<std::string>& f);
+    bool Flags(const std::vector<std::string>& f);
+    bool ReceiptHeader(const std::vector<std::string>& f);
+    bool OtherLine(const std::string& line);
+    static bool Position(const std::vector<std::string>& f, SalesPosition* p);
+    static bool Payment(const std::vector<std::string>& f, SalesPayment* p);
+    void Problem(const std::string& what) { file_.problems.push_back({number_, what}); }
+    void CheckCounts();
+
+    SalesFile file_;
+    Section section_ = Section::kNone;
+    int number_ = 0;
+    // After [Paragon nr N] or [INNA_OPER]: the next line is its header.
+    enum class Expect { kNothing, kReceiptHeader, kOtherLine } expect_ = Expect::kNothing;
+    // Where positions and payments go: the last receipt or other operation
+    // whose header line was read, or nowhere.
+    enum class Owner { kNone, kReceipt, kOther } owner_ = Owner::kNone;
+    std::vector<SalesPosition>* Positions();
+    std::vector<SalesPayment>* Payments();
+};
+
+std::vector<SalesPosition>* Reader::Positions() {
+    if (owner_ == Owner::kReceipt) return &file_.receipts.back().positions;
+    if (owner_ == Owner::kOther) return &file_.others.back().positions;
+    return nullptr;
+}
+
+std::vector<SalesPayment>* Reader::Payments() {
+    if (owner_ == Owner::kReceipt) return &file_.receipts.back().payments;
+    if (owner_ == Owner::kOther) return &file_.others.back().payments;
+    return nullptr;
+}
+
+SalesFile Reader::Read(std::string_view text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string line(text.substr(start, end - start));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        ++number_;
+        Line(line);
+        start = end + 1;
+    }
+    if (expect_ != Expect::kNothing) {
+        number_ = number_ + 1;
+        Problem("the file ends where a receipt or operation line was due");
+    }
+    CheckCounts();
+    return std::move(file_);
+}
+
+bool Reader::SectionHead(const std::string& line) {
+    static const std::pair<const char*, Section> kHeads[] = {
+        {"[TOWAROWE]", Section::kGoods},          {"[OPERACJE]", Section::kOperations},
+        {"[RAPORT_GODZINOWY]", Section::kHourly}, {"[RAPORT_WALUTOWY]", Section::kCurrencies},
+        {"[FINANSOWE]", Section::kFinance},       {"[STAN_KASY]", Section::kCashState},
+        {"[FLAGI]", Section::kFlags}};
+    for (const auto& [head, section] : kHeads) {
+        if (line != head) continue;
+        section_ = section;
+        owner_ = Owner::kNone;
+        return true;
+    }
+    owner_ = Owner::kNone;
+    long long n = 0;
+    if (line.rfind("[Paragon nr ", 0) == 0 && line.back() == ']' &&
+        Int(line.substr(12, line.size() - 13), &n)) {
+        section_ = Section::kTail;
+        file_.receipts.emplace_back();
+        file_.receipts.back().line = number_;
+        file_.receipts.back().number = n;
+        expect_ = Expect::kReceiptHeader;
+        return true;
+    }
+    if (line == "[INNA_OPER]") {
+        section_ = Section::kTail;
+        file_.others.emplace_back();
+        file_.others.back().line = number_;
+        expect_ = Expect::kOtherLine;
+        return true;
+    }
+    return false;
+}
+
+void Reader::Line(const std::string& line) {
+    if (expect_ == Expect::kReceiptHeader) {
+        expect_ = Expect::kNothing;
+        if (!ReceiptHeader(Split(line, ';'))) {
+            Problem("not a receipt header (KSK;... or TRN;...)");
+            file_.receipts.pop_back();
+        }
+        return;
+    }
+    if (expect_ == Expect::kOtherLine) {
+        expect_ = Expect::kNothing;
+        if (!OtherLine(line)) {
+            Problem("not the line of an other operation");
+            file_.others.pop_back();
+        }
+        return;
+    }
+    if (Trim(line).empty()) return;
+    if (line[0] == '[') {
+        if (!SectionHead(line)) Problem("unknown section " + ToUtf8(line));
+        return;
+    }
+    const std::vector<std::string> f = Split(line, ';');
+    bool ok = false;
+    switch (section_) {
+        case Section::kNone: Problem("a line before the first section"); return;
+        case Section::kGoods: ok = Goods(f); break;
+        case Section::kOperations:
+            ok = f.size() >= 3 && f[0] == "KASPAR";
+            if (ok) {
+                // The value is everything after the name, ";" included.
+                file_.parameters.emplace_back(f[1], line.substr(f[0].size() + f[1].size() + 2));
+            }
+            break;
+        case Section::kHourly: {
+            SalesHour h;
+            ok = f.size() == 5 && f[0] == "GODZ" && Ints(f, 1, {&h.hour, &h.value, &h.baskets, &h.lines}) &&
+                 h.hour >= 0 && h.hour <= 23;
+            if (ok) file_.hours.push_back(h);
+            break;
+        }
+        case Section::kCurrencies: {
+            SalesCurrency c;
+            ok = f.size() == 4 && f[0] == "WALUTA" && Ints(f, 2, {&c.rate, &c.amount});
+            if (ok) {
+                c.name = f[1];
+                file_.currencies.push_back(c);
+            }
+            break;
+        }
+        case Section::kFinance: ok = Finance(f); break;
+        case Section::kCashState:
+            ok = f.size() >= 2 && f[0].rfind("KAS_", 0) == 0;
+            if (ok) file_.cashState.emplace_back(f[0], line.substr(f[0].size() + 1));
+            break;
+        case Section::kFlags: ok = Flags(f); break;
+        case Section::kTail:
+            if (f[0] == "ZAW" && Positions()) {
+                SalesPosition p;
+                ok = Position(f, &p);
+                if (ok) Positions()->push_back(p);
+            } else if (f[0] == "PMT" && Payments()) {
+                SalesPayment p;
+                ok = Payment(f, &p);
+                if (ok) Payments()->push_back(p);
+            }
+            break;
+    }
+    if (!ok) Problem("malformed line: " + ToUtf8(line.substr(0, 60)));
+}
+
+bool Reader::Goods(const std::vector<std::string>& f) {
+    SalesGoods g;
+    if (f.size() != 5 || f[0] != "PLU" || !Ints(f, 3, {&g.quantity, &g.value})) return false;
+    if (f[1].empty() == f[2].empty()) return false;  // exactly one column holds the code
+    g.number = f[1];
+    g.barcode = f[2];
+    file_.goods.push_back(g);
+    return true;
+}
+
+bool Reader::Finance(const std::vector<std::string>& f) {
+    if (f[0] == "VAT") {
+        SalesVat v;
+        if (f.size() != 5 || !Ints(f, 1, {&v.taxno, &v.netto, &v.vat, &v.brutto})) return false;
+        file_.vat.push_back(v);
+        return true;
+    }
+    long long value = 0;
+    if (f.size() != 2 || !Int(f[1], &value)) return false;
+    for (const char* key : kFinanceKeys) {
+        if (f[0] != key) continue;
+        file_.finance.emplace_back(key, value);
+        return true;
+    }
+    return false;
+}
+
+bool Reader::Flags(const std::vector<std::string>& f) {
+    if (f.size() != 2) return false;
+    if (f[0] == "DATA_SPRZEDAZY") {
+        file_.saleDate = f[1];
+        return true;
+    }
+    for (const char* key : kFlagKeys) {
+        if (f[0] != key) continue;
+        if (f[1] != "T" && f[1] != "N") return false;
+        file_.flags.emplace_back(key, f[1] == "T");
+        return true;
+    }
+    return false;
+}
+
+bool Reader::ReceiptHeader(const std::vector<std::string>& f) {
+    // KSK|TRN;first;number;positions;payments;opt1;opt2;text;opt3;date;discount;last
+    // The free text may itself hold ";": the fields are counted from both ends.
+    if (f.size() < 12 || (f[0] != "KSK" && f[0] != "TRN")) return false;
+    SalesReceipt& r = file_.receipts.back();
+    r.registerReport = f[0] == "KSK";
+    long long number = 0;
+    const size_t n = f.size();
+    if (!Ints(f, 1, {&r.first, &number, &r.positionCount, &r.paymentCount}) ||
+        !Ints(f, n - 2, {&r.discount, &r.last}))
+        return false;
+    if (number != r.number) return false;  // the header names another receipt
+    r.opt1 = f[5];
+    r.opt2 = f[6];
+    r.text = f[7];
+    for (size_t i = 8; i + 4 < n; ++i) r.text += ";" + f[i];
+    r.opt3 = f[n - 4];
+    r.date = f[n - 3];
+    owner_ = Owner::kReceipt;
+    return true;
+}
+
+bool Reader::OtherLine(const std::string& line) {
+    // [PREFIX;]text1;text2;positions;payments;n1;n2;;0;date;;text3
+    SalesOther& o = file_.others.back();
+    std::string rest = line;
+    for (const char* kind : kOtherKinds) {
+        const std::string prefix = std::string(kind) + ";";
+        if (line.rfind(prefix, 0) == 0) {
+            o.kind = kind;
+            rest = line.substr(prefix.size());
+            break;
+        }
+    }
+    const std::vector<std::string> f = Split(rest, ';');
+    if (f.size() != 11 || !f[6].empty() || f[7] != "0" || !f[9].empty() ||
+        !Ints(f, 2, {&o.positionCount, &o.paymentCount, &o.n1, &o.n2}))
+        return false;
+    o.text1 = f[0];
+    o.text2 = f[1];
+    o.date = f[8];
+    o.text3 = f[10];
+    owner_ = Owner::kOther;
+    return true;
+}
+
+bool Reader::Position(const std::vector<std::string>& f, SalesPosition* p) {
+    // ZAW;number;barcode;quantity;value;further;receipt;time
+    if (f.size() != 8 || !Ints(f, 3, {&p->quantity, &p->value, &p->further, &p->receipt}))
+        return false;
+    long long number = 0;
+    if (!f[1].empty() && !Int(f[1], &number)) return false;
+    p->number = f[1];
+    p->barcode = f[2];
+    p->time = f[7];
+    return true;
+}
+
+bool Reader::Payment(const std::vector<std::string>& f, SalesPayment* p) {
+    // PMT;type;amount;multiplier;n1;n2;n3;last;flag2;text;date[;ext;text;e1;e2]
+    if ((f.size() != 11 && f.size() != 15) ||
+        !Ints(f, 1, {&p->type, &p->amount, &p->multiplier, &p->n1, &p->n2, &p->n3}) ||
+        !Flag01(f[7], &p->last) || !Flag01(f[8], &p->flag2))
+        return false;
+    p->text = f[9];
+    p->date = f[10];
+    if (f.size() == 15) {
+        p->extended = true;
+        p->extText = f[12];
+        if (!Int(f[11], &p->extNumber) || !Ints(f, 13, {&p->ext1, &p->ext2})) return false;
+    }
+    return true;
+}
+
+void Reader::CheckCounts() {
+    for (const SalesReceipt& r : file_.receipts) {
+        number_ = r.line;
+        if (!r.registerReport && r.positionCount != static_cast<long long>(r.positions.size()))
+            Problem("receipt " + std::to_string(r.number) + ": the header counts " +
+                    std::to_string(r.positionCount) + " positions, " +
+                    std::to_string(r.positions.size()) + " follow");
+        if (r.paymentCount != static_cast<long long>(r.payments.size()))
+            Problem("receipt " + std::to_string(r.number) + ": the header counts " +
+                    std::to_string(r.paymentCount) + " payments, " +
+                    std::to_string(r.payments.size()) + " follow");
+    }
+    for (const SalesOther& o : file_.others) {
+        number_ = o.line;
+        if (o.positionCount != static_cast<long long>(o.positions.size()) ||
+            o.paymentCount != static_cast<long long>(o.payments.size()))
+            Problem("other operation: the counts of its line do not match what follows");
+    }
+}
+
+}  // namespace
+
+long double SalesPayment::Counted() const {
+    return std::truncl(static_cast<long double>(amount) * multiplier / 100);
+}
+
+std::optional<long long> SalesFile::Finance(std::string_view key) const {
+    for (const auto& [k, v] : finance)
+        if (k == key) return v;
+    return std::nullopt;
+}
+
+SalesFile ParseSalesFile(std::string_view text) { return Reader().Read(text); }
+
+}  // namespace krv::host
