@@ -85,15 +85,16 @@ std::string GenerateGoodsFile(const GoodsFileOptions& o) {
     line("[TOWARY]");
 
     for (int i = 1; i <= o.goods; ++i) {
-        const bool weighed = d.Chance(35);
+        const bool weighed = d.Chance(o.weighedPercent);
         std::string kod;
         if (weighed) {
-            // Scale labels: a prefix, the goods number and '?' for the weight.
+            // Scale labels: a prefix, the goods number, '?' for the weight
+            // and for the check digit that depends on it: 13 characters.
             if (d.Chance(70)) {
                 kod.assign(1, '2');
                 kod += std::to_string(d.Below(9) + 1);
                 kod += Digits(d, 5);
-                kod += "?????";
+                kod += "??????";
             } else {
                 kod = std::to_string(i % 100000);  // short code
             }

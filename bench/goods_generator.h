@@ -12,6 +12,9 @@ namespace krv::bench {
 struct GoodsFileOptions {
     int goods = 100000;
     uint32_t seed = 20240229;
+    // Share of weighed goods; 70 % of them carry a full 13-character scale
+    // code. A scale's own goods file is mostly weighed goods.
+    uint32_t weighedPercent = 35;
 };
 
 // The whole file as Windows-1250 text with CR LF line ends.

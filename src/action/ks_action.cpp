@@ -6,6 +6,7 @@
 #include "exportdata/expbuf.h"
 #include "host/library.h"
 #include "platform/clock.h"
+#include "platform/dir_watch.h"
 #include "platform/files.h"
 #include "support/errorlog.h"
 #include "support/exception.h"
@@ -84,6 +85,12 @@ std::string KSAction::FNameLOG() const { return katalogWymiany + "kasa.log"; }
 int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_t timeout,
                                    const std::function<bool()>& giveUp) {
     auto reached = [&] { return platform::FileExists(path) != absence; };
+    if (reached()) return kWaitDone;
+    // The directory's change notification ends a sleep as soon as the file
+    // appears (or goes); the file is still looked at between the passes, so
+    // where the system cannot notify (some network shares) this is polling.
+    platform::DirectoryWatch watch;
+    watch.Start(platform::DirectoryOf(path));
     const int64_t start = platform::MonotonicMs();
     int32_t pass = 1;
     for (;;) {
@@ -106,7 +113,7 @@ int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_
         // soon after the file is there rather than up to a second later.
         const int64_t next = passStart + kPassMs;
         for (int64_t now = platform::MonotonicMs(); now < next; now = platform::MonotonicMs()) {
-            platform::SleepMs(static_cast<int32_t>(std::min<int64_t>(kPollMs, next - now)));
+            watch.Wait(static_cast<int32_t>(std::min<int64_t>(kPollMs, next - now)));
             if (reached()) return kWaitDone;
             if (giveUp && giveUp()) return reached() ? kWaitDone : kWaitGivenUp;
         }

@@ -55,8 +55,9 @@ public:
     // Waits until the file exists (or, with `absence`, until it does not).
     // Once a second it asks the host whether to interrupt and shows the
     // remaining seconds (with no time-out: the seconds so far) in the status
-    // column of the last message; between those it looks at the file every
-    // few tens of milliseconds, so the wait ends soon after the file is there.
+    // column of the last message; between those it wakes on the directory's
+    // change notification and looks at the file at least every few tens of
+    // milliseconds, so the wait ends as soon as the file is there.
     // A file already in the wanted state returns at once, with no message.
     // `giveUp`, when given, is asked as often as the file is looked at; a true
     // answer ends the wait with kWaitGivenUp.

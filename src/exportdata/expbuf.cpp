@@ -1,5 +1,6 @@
 #include "exportdata/expbuf.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "action/action_base.h"
@@ -132,49 +133,61 @@ void KSExpBuf::BuildTables() {
 
 // --- records ---------------------------------------------------------------
 
-void KSExpBuf::WriteGoodsRow(size_t r, const KSTowRec& t) {
-    g_.plu->SetAsIntegerAt(r, t.plu);
-    g_.koldod->SetAsIntegerAt(r, t.koldod);
-    g_.kod->SetAsStringAt(r, t.kod);
-    g_.cena->SetAsExtendedAt(r, t.cena);
-    g_.cena_hurt->SetAsExtendedAt(r, t.cena_hurt);
-    g_.cena_noc->SetAsExtendedAt(r, t.cena_noc);
-    g_.cena_dod->SetAsExtendedAt(r, t.cena_dod);
-    g_.nazwa->SetAsStringAt(r, t.nazwa);
-    g_.stawka->SetAsIntegerAt(r, t.stawka);
-    g_.stawka_prec->SetAsIntegerAt(r, t.stawka_prec);
-    g_.jedn->SetAsIntegerAt(r, t.jedn);
-    g_.czy_wazony->SetAsIntegerAt(r, t.czy_wazony);
-    g_.precyzja->SetAsIntegerAt(r, t.precyzja);
-    g_.wagowo_ilosciowy->SetAsIntegerAt(r, t.wagowo_ilosciowy);
-    g_.opakowanie->SetAsIntegerAt(r, t.opakowanie);
-    g_.cena_otwarta->SetAsIntegerAt(r, t.cena_otwarta);
-    g_.kod_opakowania->SetAsStringAt(r, t.kod_opakowania);
-    g_.plu_opakowania->SetAsIntegerAt(r, t.plu_opakowania);
-    g_.nr_asort->SetAsIntegerAt(r, t.nr_asort);
-    g_.status->SetAsIntegerAt(r, t.status);
-    g_.nr_buf->SetAsIntegerAt(r, t.nr_buf);
-    g_.plu_rec->SetAsStringAt(r, t.plu_rec);
-    g_.tr_ok->SetAsIntegerAt(r, t.tr_ok);
-    g_.flag->SetAsIntegerAt(r, t.flag);
-    g_.add_rec->SetAsIntegerAt(r, t.add_rec);
-    g_.org_barcode->SetAsStringAt(r, t.org_barcode);
-    g_.org_status->SetAsIntegerAt(r, t.org_status);
-    g_.opis1->SetAsStringAt(r, t.opis1);
-    g_.opis2->SetAsStringAt(r, t.opis2);
-    g_.PKWiU->SetAsStringAt(r, t.PKWiU);
-    g_.SWW->SetAsStringAt(r, t.SWW);
-    g_.TerminW->SetAsIntegerAt(r, t.TerminW);
-    g_.fd_nr_src_buf->SetAsIntegerAt(r, t.fd_nr_src_buf);
-    g_.fd_from_ecr->SetAsIntegerAt(r, t.fd_from_ecr);
-    g_.fd_tow_z_kontr->SetAsIntegerAt(r, t.fd_tow_z_kontr);
-    g_.opis3->SetAsStringAt(r, t.opis3);
-    g_.opis4->SetAsStringAt(r, t.opis4);
-    g_.poziom_cen->SetAsIntegerAt(r, t.poziom_cen);
-    g_.ile_w_kodzie->SetAsIntegerAt(r, t.ile_w_kodzie);
-    g_.fd_dod_rabat_tow->SetAsExtendedAt(r, t.fd_dod_rabat_tow);
-    g_.nazwa_pelna->SetAsStringAt(r, t.nazwa_pelna);
-    g_.ile_jedn->SetAsIntegerAt(r, t.ile_jedn);
+void KSExpBuf::WriteGoodsRow(size_t r, const KSTowRec& t, bool fresh) {
+    // On a fresh row a zero or an empty text is already in place: most
+    // goods leave half their columns at that, and skipping them is the
+    // cheapest write.
+    auto setInt = [&](TMField* f, int32_t v) {
+        if (!fresh || v != 0) f->SetAsIntegerAt(r, v);
+    };
+    auto setNum = [&](TMField* f, double v) {
+        if (!fresh || v != 0 || std::signbit(v)) f->SetAsExtendedAt(r, v);
+    };
+    auto setStr = [&](TMField* f, const std::string& v) {
+        if (!fresh || !v.empty()) f->SetAsStringAt(r, v);
+    };
+    setInt(g_.plu, t.plu);
+    setInt(g_.koldod, t.koldod);
+    setStr(g_.kod, t.kod);
+    setNum(g_.cena, t.cena);
+    setNum(g_.cena_hurt, t.cena_hurt);
+    setNum(g_.cena_noc, t.cena_noc);
+    setNum(g_.cena_dod, t.cena_dod);
+    setStr(g_.nazwa, t.nazwa);
+    setInt(g_.stawka, t.stawka);
+    setInt(g_.stawka_prec, t.stawka_prec);
+    setInt(g_.jedn, t.jedn);
+    setInt(g_.czy_wazony, t.czy_wazony);
+    setInt(g_.precyzja, t.precyzja);
+    setInt(g_.wagowo_ilosciowy, t.wagowo_ilosciowy);
+    setInt(g_.opakowanie, t.opakowanie);
+    setInt(g_.cena_otwarta, t.cena_otwarta);
+    setStr(g_.kod_opakowania, t.kod_opakowania);
+    setInt(g_.plu_opakowania, t.plu_opakowania);
+    setInt(g_.nr_asort, t.nr_asort);
+    setInt(g_.status, t.status);
+    setInt(g_.nr_buf, t.nr_buf);
+    setStr(g_.plu_rec, t.plu_rec);
+    setInt(g_.tr_ok, t.tr_ok);
+    setInt(g_.flag, t.flag);
+    setInt(g_.add_rec, t.add_rec);
+    setStr(g_.org_barcode, t.org_barcode);
+    setInt(g_.org_status, t.org_status);
+    setStr(g_.opis1, t.opis1);
+    setStr(g_.opis2, t.opis2);
+    setStr(g_.PKWiU, t.PKWiU);
+    setStr(g_.SWW, t.SWW);
+    setInt(g_.TerminW, t.TerminW);
+    setInt(g_.fd_nr_src_buf, t.fd_nr_src_buf);
+    setInt(g_.fd_from_ecr, t.fd_from_ecr);
+    setInt(g_.fd_tow_z_kontr, t.fd_tow_z_kontr);
+    setStr(g_.opis3, t.opis3);
+    setStr(g_.opis4, t.opis4);
+    setInt(g_.poziom_cen, t.poziom_cen);
+    setInt(g_.ile_w_kodzie, t.ile_w_kodzie);
+    setNum(g_.fd_dod_rabat_tow, t.fd_dod_rabat_tow);
+    setStr(g_.nazwa_pelna, t.nazwa_pelna);
+    setInt(g_.ile_jedn, t.ile_jedn);
 }
 
 void KSExpBuf::CountStatus(int status, int delta) {
@@ -188,7 +201,7 @@ int KSExpBuf::GetStatusCount(int status) const {
 void KSExpBuf::DodajRec(const KSTowRec* rec) {
     towary_.Append();
     size_t row = static_cast<size_t>(towary_.GetPosition());
-    WriteGoodsRow(row, *rec);
+    WriteGoodsRow(row, *rec, true);
     g_.nr_buf->SetAsIntegerAt(row, static_cast<int32_t>(row));
     ++goodsCount_;
     CountStatus(rec->status, +1);
@@ -268,6 +281,26 @@ void KSExpBuf::CzytajRec(int row, KSTowRec* t) const {
     t->fd_dod_rabat_tow = g_.fd_dod_rabat_tow->GetAsExtendedAt(r);
     t->nazwa_pelna.assign(g_.nazwa_pelna->StringViewAt(r));
     t->ile_jedn = g_.ile_jedn->GetAsIntegerAt(r);
+}
+
+void KSExpBuf::CzytajRecDoUrzadzenia(int row, KSTowRec* t) const {
+    size_t r = static_cast<size_t>(row);
+    t->plu = g_.plu->GetAsIntegerAt(r);
+    t->kod.assign(g_.kod->StringViewAt(r));
+    t->nazwa.assign(g_.nazwa->StringViewAt(r));
+    t->cena = g_.cena->GetAsExtendedAt(r);
+    t->cena_hurt = g_.cena_hurt->GetAsExtendedAt(r);
+    t->cena_noc = g_.cena_noc->GetAsExtendedAt(r);
+    t->cena_dod = g_.cena_dod->GetAsExtendedAt(r);
+    t->precyzja = g_.precyzja->GetAsIntegerAt(r);
+    t->czy_wazony = g_.czy_wazony->GetAsIntegerAt(r) != 0;
+    t->wagowo_ilosciowy = g_.wagowo_ilosciowy->GetAsIntegerAt(r) != 0;
+    t->status = g_.status->GetAsIntegerAt(r);
+    t->TerminW = g_.TerminW->GetAsIntegerAt(r);
+    t->opis1.assign(g_.opis1->StringViewAt(r));
+    t->opis2.assign(g_.opis2->StringViewAt(r));
+    t->opis3.assign(g_.opis3->StringViewAt(r));
+    t->opis4.assign(g_.opis4->StringViewAt(r));
 }
 
 void KSExpBuf::CzytajRec(int row, KSKontrRec* k) const {

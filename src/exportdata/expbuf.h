@@ -26,8 +26,8 @@
 
 namespace krv {
 
+class FieldViews;
 class TKSActionBase;
-class TLJWords;
 
 class KSExpBuf : public TLQuickSort {
   public:
@@ -52,6 +52,11 @@ class KSExpBuf : public TLQuickSort {
     void DodajRec(const KSKontrRec* rec);
     void DodajAsort(const KSAsort* rec);
     void CzytajRec(int row, KSTowRec* rec) const;
+    // Only the columns a device record is built from: plu, kod, nazwa, the
+    // four prices, precyzja, czy_wazony, wagowo_ilosciowy, status, TerminW
+    // and opis1-4. The other members keep their values; a walk over every
+    // goods row then copies a third of the texts.
+    void CzytajRecDoUrzadzenia(int row, KSTowRec* rec) const;
     void CzytajRec(int row, KSKontrRec* rec) const;
     // Copies the bytes of plu_rec of the row, without a terminating zero.
     void CzytajPluRec(int row, char* buffer) const;
@@ -171,11 +176,13 @@ class KSExpBuf : public TLQuickSort {
     };
 
     void BuildTables();
-    void WriteGoodsRow(size_t row, const KSTowRec& rec);
+    // `fresh`: the row was just appended and holds only zeros and empty
+    // texts, so those values need no writing.
+    void WriteGoodsRow(size_t row, const KSTowRec& rec, bool fresh = false);
     void CountStatus(int status, int delta);
     // One trimmed, non-empty, non-comment line of the goods file.
-    void DispatchLine(TLJWords& words, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
-                      KSAsort& asort);
+    void DispatchLine(FieldViews& words, std::string_view line, KSTowRec& tow,
+                      KSKontrRec& kontr, KSAsort& asort);
     // Shared by the two reconciliations.
     void Reconcile(bool stripZeros, bool compareSets);
     int32_t IndexRow(int i) const { return indexCol_->GetAsIntegerAt(static_cast<size_t>(i)); }

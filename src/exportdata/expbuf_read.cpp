@@ -3,12 +3,12 @@
 
 #include "action/action_base.h"
 #include "exportdata/expbuf.h"
-#include "exportdata/ljwords.h"
+#include "exportdata/field_views.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "support/exception.h"
+#include "support/line_reader.h"
 #include "support/ltools.h"
-#include "support/mfile.h"
 #include "support/strutil.h"
 #include "support/txftools.h"
 
@@ -39,15 +39,8 @@ std::string_view TrimView(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-size_t CountGoodsLines(const std::vector<std::string_view>& lines) {
-    size_t n = 0;
-    for (std::string_view line : lines)
-        if (TrimView(line).substr(0, 4) == "PLU;") ++n;
-    return n;
-}
-
 // Fields from..to joined with ";".
-std::string Join(TLJWords& w, int from, int to) {
+std::string Join(FieldViews& w, int from, int to) {
     std::string text;
     for (int i = from; i <= to; ++i) {
         if (i > from) text += ';';
@@ -58,9 +51,9 @@ std::string Join(TLJWords& w, int from, int to) {
 
 }  // namespace
 
-void KSExpBuf::DispatchLine(TLJWords& w, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
-                            KSAsort& asort) {
-    const std::string& tag = w[0];
+void KSExpBuf::DispatchLine(FieldViews& w, std::string_view line, KSTowRec& tow,
+                            KSKontrRec& kontr, KSAsort& asort) {
+    const std::string_view tag = w[0];
     if (tag == "PLU") {
         tow.FromLine(w, lg_);
         DodajRec(&tow);
@@ -69,15 +62,15 @@ void KSExpBuf::DispatchLine(TLJWords& w, std::string_view line, KSTowRec& tow, K
         kontr.FromLine(line, lg_);
         DodajRec(&kontr);
     } else if (tag == "VAT") {
-        vat_.push_back(w[1]);
+        vat_.emplace_back(w[1]);
         if (w.GetCount() > 2) {
-            vatPrec_.push_back(w[2]);
+            vatPrec_.emplace_back(w[2]);
         } else {
             int rate = StrToIntDef(w[1], 0);
             vatPrec_.push_back(rate < 0 ? "-1" : IntToStr(int64_t{rate} * 100));
         }
     } else if (tag == "JM") {
-        units_.push_back(w[1] + ";" + w[2] + ";" + w[3]);
+        units_.push_back(Join(w, 1, 3));
     } else if (tag == "OPER") {
         std::string text = Join(w, 1, 5);
         cashiers_.emplace_back(text, std::make_unique<KSKasjer>(text, lg_));
@@ -87,7 +80,7 @@ void KSExpBuf::DispatchLine(TLJWords& w, std::string_view line, KSTowRec& tow, K
     } else if (tag == "ASS") {
         asort.FromLine(line);
         DodajAsort(&asort);
-    } else if (tag.compare(0, 3, "EUR") == 0) {
+    } else if (tag.substr(0, 3) == "EUR") {
         euroRate_ = TxfTools::FromString(w[1], 10, false) / 10000.0;
     }
     // Any other tag is not ours to read.
@@ -97,18 +90,22 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
     if (action_)
         action_->MsgAdd(Tr(lg_, kSection, "ufReadFromksactionMsgAdd", "Wczytywanie listy towarów"),
                         lpvPlain, 100);
-    // The file's text and its lines as views into it: one allocation for the
-    // whole file instead of one per line.
-    std::string text;
-    std::vector<std::string_view> lines;
     // Where a line failed, to tell the host after the progress line is closed.
     std::string failedLine;
     try {
-        TLTools::ArchiveFile(path, ArchivePath(path), lg_, true, exportKind, true, "");
+        // The archive copy reads every line anyway: it counts them for the
+        // progress and the goods lines for the table, so the goods file is
+        // then parsed in one streaming pass, never held whole in memory.
+        size_t lineCount = 0, goodsLines = 0;
+        TLTools::ArchiveFile(path, ArchivePath(path), lg_, true, exportKind, true, "",
+                             [&](std::string_view line) {
+                                 ++lineCount;
+                                 if (TrimView(line).substr(0, 4) == "PLU;") ++goodsLines;
+                             });
 
-        lines.reserve(10000);
+        LineReader reader;
         try {
-            TMFile::ReadLinesFromFile(path, text, lines, 4096);
+            reader.Open(path);
         } catch (const EFileError& e) {
             // Never an empty buffer that exports nothing: the host must learn
             // that its goods file was not there or could not be read.
@@ -125,25 +122,38 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
             action_->MsgS(lpvFinished);
             action_->MsgAdd(
                 Tr(lg_, kSection, "ufReadFromksactionMsgAdd_00001", "Analiza listy towarów"),
-                lpvPercent, static_cast<int32_t>(lines.size()));
+                lpvPercent, static_cast<int32_t>(lineCount));
         }
 
         // Room for every goods row up front: the columns then never move.
-        towary_.Reserve(static_cast<size_t>(towary_.GetCount()) + CountGoodsLines(lines));
+        towary_.Reserve(static_cast<size_t>(towary_.GetCount()) + goodsLines);
 
-        TLJWords words(";");
+        FieldViews words(';');
         KSTowRec tow;
         KSKontrRec kontr;
         KSAsort asort;
         int64_t lastReport = platform::MonotonicMs();
-        for (size_t i = 0; i < lines.size(); ++i) {
-            int64_t now = platform::MonotonicMs();
-            if (now - lastReport > kProgressIntervalMs) {
-                lastReport = now;
-                if (action_) action_->MsgP(static_cast<int32_t>(i));
-                platform::SleepMs(kProgressPauseMs);
+        std::string_view raw;
+        size_t i = 0;
+        for (;; ++i) {
+            try {
+                if (!reader.Next(raw)) break;
+            } catch (const EFileError& e) {
+                throw EFileError(Tr(lg_, kSection, "ufReadFromFileReadError",
+                                    "Błąd odczytu pliku z listą towarów: ") +
+                                 path + "\r\n" + e.Message());
             }
-            std::string_view line = TrimView(lines[i]);
+            // The clock is read every few lines only: a goods line takes far
+            // less than a millisecond.
+            if ((i & 63) == 0) {
+                int64_t now = platform::MonotonicMs();
+                if (now - lastReport > kProgressIntervalMs) {
+                    lastReport = now;
+                    if (action_) action_->MsgP(static_cast<int32_t>(i));
+                    platform::SleepMs(kProgressPauseMs);
+                }
+            }
+            std::string_view line = TrimView(raw);
             if (line.empty() || line[0] == '#' || line[0] == '[') continue;
             try {
                 words.Init(line);
@@ -156,10 +166,8 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
                 throw;
             }
         }
-        // The line list is large; let it go before the index is built.
-        size_t lineCount = lines.size();
-        std::vector<std::string_view>().swap(lines);
-        std::string().swap(text);
+        reader.Close();
+        lineCount = i;  // the lines read, should the file have changed meanwhile
 
         if (action_) action_->MsgP(static_cast<int32_t>(lineCount));
         if (sort && towary_.GetCount() > 0 && !IsSorted()) {

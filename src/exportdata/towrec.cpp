@@ -1,7 +1,10 @@
 #include "exportdata/towrec.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
 
+#include "exportdata/field_views.h"
 #include "exportdata/ljwords.h"
 #include "support/exception.h"
 #include "support/strutil.h"
@@ -17,9 +20,47 @@ const char* const kSection = "kstools_KSExpBuf";
     throw Exception(Tr(lg, kSection, key, "Nieprawidłowy format pliku eksportowego"));
 }
 
-// The leading decimal number of the text, 0 when it has none.
-double Decimal(const std::string& text) {
-    return AtoF(text);
+bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The leading decimal number of the text, 0 when it has none: blanks, a sign,
+// digits with "." as the point and an exponent, as the C library reads it in
+// its default locale, but never with the process locale's point.
+double Decimal(std::string_view text) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end && IsSpace(*p)) ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+        // from_chars takes no sign of its own after ours.
+        if (p < end && (*p == '+' || *p == '-')) return 0;
+    }
+    if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
+        return AtoF(text);  // a hexadecimal number: rare, left to the C rule
+    double value = 0;
+    auto [ptr, ec] = std::from_chars(p, end, value);
+    if (ec == std::errc::result_out_of_range) return AtoF(text);  // infinity or zero
+    if (ec != std::errc()) return 0;
+    return negative ? -value : value;
+}
+
+// The C rule for a whole number: blanks, a sign, the leading digits; 0 when
+// there are none or the number does not fit 32 bits.
+int32_t LeadingInt(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t{INT32_MAX} + 1) return 0;
+    }
+    if (negative) value = -value;
+    return value > INT32_MAX ? 0 : static_cast<int32_t>(value);
 }
 
 int32_t Truncated(double value) {
@@ -90,14 +131,23 @@ double KSTowRec::CenaAkt(int type) const {
 }
 
 void KSTowRec::FromLine(std::string_view line, const TMLgExtTools* lg) {
-    TLJWords words(";");
-    words.Init(line);
-    FromLine(words, lg);
+    FieldViews fields(';');
+    fields.Init(line);
+    FromLine(fields, lg);
 }
 
-void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
+void KSTowRec::FromLine(TLJWords& words, const TMLgExtTools* lg) {
+    FieldViews fields(';');
+    fields.Init(words);
+    FromLine(fields, lg);
+}
+
+void KSTowRec::FromLine(FieldViews& w, const TMLgExtTools* lg) {
     Clear();
-    auto boolAt = [&](int i) { return Bool(w[i].empty() ? '\0' : w[i][0], lg); };
+    auto boolAt = [&](int i) {
+        std::string_view f = w[i];
+        return Bool(f.empty() ? '\0' : f[0], lg);
+    };
 
     plu = StrToInt(w[1]);
     koldod = StrToInt(w[2]);
@@ -117,7 +167,7 @@ void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
     kod_opakowania = w[16];
     if (!w[17].empty()) plu_opakowania = StrToInt(w[17]);
     nr_asort = StrToInt(w[18]);
-    const std::string& word = w[19];
+    const std::string_view word = w[19];
     if (word == "DOD")
         status = kStatusAdd;
     else if (word == "AKT")
@@ -137,9 +187,9 @@ void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
         opis1 = w[20];
         opis2 = w[21];
     }
-    PKWiU = w.EndReached ? std::string() : w[22];
-    SWW = w.EndReached ? std::string() : w[23];
-    TerminW = w.EndReached ? 0 : AtoI(w[24]);
+    PKWiU = w.EndReached ? std::string_view() : w[22];
+    SWW = w.EndReached ? std::string_view() : w[23];
+    TerminW = w.EndReached ? 0 : LeadingInt(w[24]);
     poziom_cen = w.EndReached ? -1 : StrToIntDef(w[25], -1);
     ile_w_kodzie = w.EndReached ? 1000 : StrToIntDef(w[26], 1000);
 
@@ -173,7 +223,7 @@ void KSTowRec::FromLine(TLJWords& w, const TMLgExtTools* lg) {
     } else {
         stawka_prec = stawka < 0 ? -1 : static_cast<int32_t>(int64_t{stawka} * 100);
     }
-    nazwa_pelna = w.EndReached ? std::string() : w[next];
+    nazwa_pelna = w.EndReached ? std::string_view() : w[next];
     ile_jedn = w.EndReached ? 0 : Truncated(Decimal(w[next + 1]));
 }
 

@@ -10,6 +10,7 @@
 
 namespace krv {
 
+class FieldViews;
 class TLJWords;
 
 // The change a goods line asks for.
@@ -34,7 +35,10 @@ class KSTowRec {
     void Clear();
 
     // Fills the record from a line split at ";" (field 0 is the tag). Throws
-    // the translated format error, or EConvertError for a bad number.
+    // the translated format error, or EConvertError for a bad number. Numbers
+    // are read with "." as the point whatever the process locale; a field is
+    // copied only into the member that keeps it.
+    void FromLine(FieldViews& fields, const TMLgExtTools* lg);
     void FromLine(TLJWords& words, const TMLgExtTools* lg);
     void FromLine(std::string_view line, const TMLgExtTools* lg);
 

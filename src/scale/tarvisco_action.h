@@ -92,6 +92,9 @@ private:
     void PokazPominiete();
     // Ends a program still running after a time-out or abort and says so.
     std::string ZakonczSterownik();
+    // After a time-out: that the program had already ended by itself, and how
+    // (a launcher that exits with 0 before its semaphore); "" when it runs.
+    std::string ZakonczonyWczesniej();
 
     std::unique_ptr<KSExpBuf> bufor_;
     std::unique_ptr<platform::Process> sterownik_;

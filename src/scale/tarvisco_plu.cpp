@@ -1,11 +1,11 @@
 // The PLU file: which goods go to the scale, with which PLU number and
-// barcode, and the file digism.exp written in one piece.
+// barcode, and the file digism.exp written as it is built.
 #include <algorithm>
 
 #include "exportdata/expbuf.h"
 #include "host/library.h"
 #include "scale/tarvisco_action.h"
-#include "support/ltools.h"
+#include "support/line_reader.h"
 #include "support/strutil.h"
 
 namespace krv {
@@ -70,7 +70,12 @@ bool TarviscoAction::FormatujKodWazony(KSTowRec& rec, std::string& pluNumber,
         plu = Liczba(rec.kod);
     else
         plu = Liczba(KodWazony.NumerTowaru);
-    pluNumber = Format("%08lld", static_cast<long long>(plu));
+    if (plu >= 0 && plu <= 99999999) {
+        pluNumber.assign(8, '0');
+        for (size_t i = 8; plu > 0; plu /= 10) pluNumber[--i] = static_cast<char>('0' + plu % 10);
+    } else {
+        pluNumber = Format("%08lld", static_cast<long long>(plu));
+    }
 
     if (filtr && (KodWazony.Grupa.empty() || Liczba(KodWazony.Grupa) != Subgroup)) return false;
     return true;
@@ -83,8 +88,9 @@ void TarviscoAction::MakePluRecs() {
            lpvPercent, total);
     const PluLayout layout = Layout();
     const int32_t maximum = ProgressMax();
-    tekst.clear();
-    tekst.reserve(static_cast<size_t>(total) * (kPluRecordLength + 2));
+    // Records go out in large chunks as they are built: the file is never
+    // held whole, and an export that sends nothing leaves it untouched.
+    ChunkedWriter plik(FNameEXP());
 
     const std::string wzorzec = WagaDigiFormat();
     const auto cyfryKodu = static_cast<int>(std::count(wzorzec.begin(), wzorzec.end(), 'S'));
@@ -92,7 +98,7 @@ void TarviscoAction::MakePluRecs() {
     std::string plu, barcode;
     int32_t shownPercent = 0;
     for (int row = 0; row < total; ++row) {
-        expBuf->CzytajRec(row, &rec);
+        expBuf->CzytajRecDoUrzadzenia(row, &rec);
         int32_t operation;
         if (rec.status == kStatusAdd || rec.status == kStatusUpdate ||
             rec.status == kStatusPriceChange)
@@ -126,7 +132,11 @@ void TarviscoAction::MakePluRecs() {
                 rec.plu, rec.nazwa.c_str(), rec.kod.c_str(), plu.c_str()));
             continue;
         }
-        if (price.empty()) {
+        if (price.empty() && operation == 1) {
+            // A delete needs only the PLU number: a price that cannot be
+            // printed must not keep the goods on the scale for ever.
+            price.assign(8, '0');
+        } else if (price.empty()) {
             pominiete_.push_back(row);
             pominieteOpis_.push_back(Format(
                 TrFormat(lg, kSection, "TarviscoMakePluRPominCena",
@@ -136,7 +146,8 @@ void TarviscoAction::MakePluRecs() {
             continue;
         }
 
-        DopiszRekordPlu(tekst, rec, operation, plu, price, barcode, layout);
+        DopiszRekordPlu(plik.Buffer(), rec, operation, plu, price, barcode, layout);
+        plik.Written();
         ++LiczbaRekordow;
         // The host's line changes only when the percentage does.
         const int32_t percent =
@@ -148,8 +159,7 @@ void TarviscoAction::MakePluRecs() {
     }
     MsgP(LiczbaRekordow);
 
-    if (LiczbaRekordow > 0) TLTools::BufToFile(tekst, FNameEXP());
-    std::string().swap(tekst);  // the records are on disk; free their memory
+    if (LiczbaRekordow > 0) plik.Close();
 
     MsgS(lpvFinished);
     PokazPominiete();

@@ -38,6 +38,12 @@ void UsunStary(const std::string& path) {
                                path.c_str()));
 }
 
+// A program that ended by itself with a non-zero status, or by a signal.
+bool Nieudany(const platform::ExitStatus& status) {
+    return (status.kind == platform::ExitStatus::Kind::kExited && status.code != 0) ||
+           status.kind == platform::ExitStatus::Kind::kSignalled;
+}
+
 std::string OpisStatusu(const platform::ExitStatus& status) {
     const TMLgExtTools* lg = TKSLibrary::CurrentLg();
     switch (status.kind) {
@@ -94,10 +100,13 @@ void TarviscoAction::SendPluRecs() {
            lpvPlain, 100);
     UruchomSterownik();
 
-    // A program that ended without its semaphore will never write it.
+    // A program that failed (a non-zero exit status or a signal) without its
+    // semaphore will never write it. One that ended with status 0 may have
+    // handed the work to another process (a launcher): the wait goes on.
     int64_t endedAt = -1;
     auto programGone = [&] {
-        if (!sterownik_ || !sterownik_->HasEnded()) return false;
+        if (!sterownik_ || !sterownik_->HasEnded() || !Nieudany(sterownik_->Status()))
+            return false;
         const int64_t now = platform::MonotonicMs();
         if (endedAt < 0) endedAt = now;
         return now - endedAt >= kGraceMs;
@@ -110,10 +119,13 @@ void TarviscoAction::SendPluRecs() {
         throw;
     }
     switch (result) {
-        case kWaitTimeOut:
+        case kWaitTimeOut: {
+            // Before the program's handle goes with ZakonczSterownik.
+            const std::string ended = ZakonczonyWczesniej();
             throw Exception(Tr(lg, kSection, "TarviscoSendPluRExceptio_00001",
                                "Sterownik nie odpowiedział w zadanym czasie") +
-                            ZakonczSterownik());
+                            ended + ZakonczSterownik());
+        }
         case kWaitAborted:
             throw Exception(Tr(lg, kSection, "TarviscoSendPluRExceptio",
                                "Eksport przerwany przez użytkownika") +
@@ -152,6 +164,16 @@ void TarviscoAction::UruchomSterownik() {
         if (!reason.empty()) text += "\r\n" + reason;
         throw Exception(text);
     }
+}
+
+std::string TarviscoAction::ZakonczonyWczesniej() {
+    if (!sterownik_ || !sterownik_->Held() || !sterownik_->HasEnded()) return {};
+    return "\r\n" + Format(TrFormat(TKSLibrary::CurrentLg(), kSection,
+                                     "TarviscoSendPluRZakonczonyWczesniej",
+                                     "Program SM_eth.exe zakończył już wcześniej działanie (%s), "
+                                     "nie tworząc pliku semafora.")
+                                .c_str(),
+                            OpisStatusu(sterownik_->Status()).c_str());
 }
 
 std::string TarviscoAction::ZakonczSterownik() {

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "support/exception.h"
+#include "support/line_reader.h"
 #include "support/mfile.h"
 #include "support/strutil.h"
 #include "support/tdttools.h"
@@ -41,36 +42,40 @@ std::string ExportKindLine(const TMLgExtTools* lg, int kind) {
 
 void TLTools::ArchiveFile(const std::string& source, const std::string& archive,
                           const TMLgExtTools* lg, bool isExport, int exportKind, bool writeHeader,
-                          const std::string& extraLine) {
+                          const std::string& extraLine,
+                          const std::function<void(std::string_view)>& eachLine) {
     if (!platform::FileExists(source)) return;
-    TMFile in;
-    in.SetPath(source);
-    in.SetReadOnly(true);
-    in.Open();
-    TMFile out;
-    out.SetPath(archive);
-    out.Open();
-    out.SetPointer(out.GetSize());
+    // Both files stream through large chunks: a goods file of any size is
+    // archived in the same little memory.
+    LineReader in;
+    in.Open(source);
+    ChunkedWriter out(archive, true);
+    std::string& text = out.Buffer();
 
     if (writeHeader) {
         std::string now = TdtTools(TdtTools::Now()).ToString(TdtTools::kDateTime);
         if (isExport) {
-            out.WriteLine(Tr(lg, kSection, "oolsArchiveFlineAnsiStri",
-                             "\r\n----------- [EKSPORT WYKONANY DNIA: ") +
-                          now + "] ------------");
+            text += Tr(lg, kSection, "oolsArchiveFlineAnsiStri",
+                       "\r\n----------- [EKSPORT WYKONANY DNIA: ") +
+                    now + "] ------------\r\n";
             std::string kind = ExportKindLine(lg, exportKind);  // none for other kinds
-            if (!kind.empty()) out.WriteLine(kind);
+            if (!kind.empty()) text += kind + "\r\n";
         } else {
-            out.WriteLine(Tr(lg, kSection, "oolsArchiveFlineAnsiStri_00001",
-                             "\r\n------------ [IMPORT WYKONANY DNIA: ") +
-                          now + "] ------------");
+            text += Tr(lg, kSection, "oolsArchiveFlineAnsiStri_00001",
+                       "\r\n------------ [IMPORT WYKONANY DNIA: ") +
+                    now + "] ------------\r\n";
         }
     }
-    if (!extraLine.empty()) out.WriteLine(extraLine);
+    if (!extraLine.empty()) text += extraLine + "\r\n";
 
-    std::string line;
-    while (in.ReadLine(line, "\r\n")) out.WriteLine(line, "\r\n");
-    out.Close();
+    std::string_view line;
+    while (in.Next(line)) {
+        if (eachLine) eachLine(line);
+        text.append(line);
+        text.append("\r\n", 2);
+        out.Written();
+    }
+    out.Close(true);
     in.Close();
 }
 

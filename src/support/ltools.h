@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,9 +26,12 @@ class TLTools {
 
     // Appends a header, the extra line (when not empty) and every line of the
     // source to the archive file. A missing source leaves the archive as it is.
+    // `eachLine`, when given, sees every line of the source on the way, so
+    // that a caller learns about the file without reading it once more.
     static void ArchiveFile(const std::string& source, const std::string& archive,
                             const TMLgExtTools* lg, bool isExport, int exportKind, bool writeHeader,
-                            const std::string& extraLine);
+                            const std::string& extraLine,
+                            const std::function<void(std::string_view)>& eachLine = {});
     // Renumbers the numbered copies base_NNNN.ext of the file upward by one.
     // Never fails.
     static void ArchiveFileUpdateFileNames(const std::string& path);

@@ -141,17 +141,9 @@ size_t TMField::Row() const {
     return owner_->position_;
 }
 
-void TMField::CheckRow(size_t row) const {
-    if (row >= owner_->count_)
-        throw Exception("Field '" + name_ + "': row " + std::to_string(row) + " does not exist (" +
-                        std::to_string(owner_->count_) + " rows)");
-}
-
-std::string_view TMField::StringViewAt(size_t row) const {
-    CheckRow(row);
-    if (type_ != TMFieldType::ftString) return {};
-    const Cell& c = cells_[row];
-    return std::string_view(arena_.data() + c.offset, c.length);
+void TMField::RowError(size_t row) const {
+    throw Exception("Field '" + name_ + "': row " + std::to_string(row) + " does not exist (" +
+                    std::to_string(owner_->count_) + " rows)");
 }
 
 std::string TMField::GetAsStringAt(size_t row) const {
@@ -169,8 +161,7 @@ std::string TMField::GetAsStringAt(size_t row) const {
     return {};
 }
 
-int32_t TMField::GetAsIntegerAt(size_t row) const {
-    CheckRow(row);
+int32_t TMField::ConvertToInteger(size_t row) const {
     switch (type_) {
         case TMFieldType::ftInteger:
             return ints_.Get(row);
@@ -215,8 +206,7 @@ void TMField::SetAsStringAt(size_t row, std::string_view value) {
     }
 }
 
-void TMField::SetAsIntegerAt(size_t row, int32_t value) {
-    CheckRow(row);
+void TMField::ConvertFromInteger(size_t row, int32_t value) {
     switch (type_) {
         case TMFieldType::ftInteger:
             ints_.Set(row, value);

@@ -126,7 +126,7 @@ TEST_F(ExportFailure, UserInterruptsTheWait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     krvhost.Signal(SIGINT);
     Outcome run;
-    run.exit_code = krvhost.Wait(20000);
+    run.exit_code = krvhost.Wait(20000).value_or(-1);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.output = ReadFile(output);
     ExpectFailed(run, "ERROR: Eksport przerwany przez użytkownika");

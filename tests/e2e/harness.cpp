@@ -1,24 +1,18 @@
 #include "harness.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 #include <thread>
 
+#include "files.h"
 #include "support/cp1250.h"
-
-extern char** environ;
 
 namespace krv::e2e {
 
@@ -29,15 +23,11 @@ std::string Programs::ScaleSim() { return SCALE_SIM_EXE; }
 std::string Programs::DataDir() { return E2E_DATA_DIR; }
 std::string Programs::LangDir() { return LANG_DIR; }
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+// Never throws: a file under /proc may vanish while it is read, when the
+// process it describes ends.
+std::string ReadFile(const fs::path& p) { return tools::ReadWholeFile(p.string()).value_or(""); }
 
-void WriteFile(const fs::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+void WriteFile(const fs::path& p, const std::string& bytes) { tools::WriteWholeFile(p.string(), bytes); }
 
 std::string Utf8(const std::string& cp1250) { return krv::Cp1250ToUtf8(cp1250); }
 std::string Cp1250(const std::string& utf8) { return krv::Utf8ToCp1250(utf8); }
@@ -46,65 +36,30 @@ void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 
 // --- Process ---
 
-Process::~Process() { Kill(); }
+namespace {
 
-bool Process::Start(const std::vector<std::string>& argv, const fs::path& output,
-                    const std::map<std::string, std::string>& extra_env) {
-    std::vector<std::string> env_storage;
-    for (char** e = environ; *e; ++e) {
-        std::string entry = *e;
-        std::string name = entry.substr(0, entry.find('='));
-        if (!extra_env.count(name)) env_storage.push_back(entry);
-    }
-    for (const auto& [k, v] : extra_env) env_storage.push_back(k + "=" + v);
-    std::vector<char*> envp;
-    for (std::string& e : env_storage) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> args = argv;
-    std::vector<char*> argp;
-    for (std::string& a : args) argp.push_back(a.data());
-    argp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    int rc = posix_spawn(&pid_, args[0].c_str(), &actions, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) pid_ = -1;
-    return rc == 0;
+// Starts argv with standard output and error into one new file, and with
+// extra_env set on top of the test's environment.
+bool StartLogged(Process* p, const std::vector<std::string>& argv, const fs::path& output,
+                 const std::map<std::string, std::string>& extra_env) {
+    Process::Setup setup;
+    setup.program = argv[0];
+    setup.args.assign(argv.begin() + 1, argv.end());
+    setup.env.assign(extra_env.begin(), extra_env.end());
+    setup.stdout_file = output.string();
+    setup.stderr_file = output.string();
+    return p->Start(setup, nullptr);
 }
 
-int Process::Wait(int timeout_ms) {
-    if (pid_ <= 0) return -1;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (true) {
-        int status = 0;
-        pid_t r = waitpid(pid_, &status, WNOHANG);
-        if (r == pid_) {
-            pid_ = -1;
-            if (WIFEXITED(status)) return WEXITSTATUS(status);
-            return 128 + WTERMSIG(status);
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            Kill();
-            return -1;
-        }
-        SleepMs(20);
-    }
+// The exit code, or -1 when it did not end within timeout_ms (it is then
+// killed).
+int WaitOrKill(Process* p, int timeout_ms) {
+    if (std::optional<int> code = p->Wait(timeout_ms)) return *code;
+    p->Stop(0);
+    return -1;
 }
 
-void Process::Signal(int sig) {
-    if (pid_ > 0) kill(pid_, sig);
-}
-
-void Process::Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-}
+}  // namespace
 
 std::vector<std::string> Outcome::Lines() const {
     std::vector<std::string> out;
@@ -123,7 +78,7 @@ bool ScaleSim::Start(const fs::path& dir, const std::vector<std::string>& extra)
     std::vector<std::string> argv = {Programs::ScaleSim(), "--port", "0", "--port-file", port_file.string(),
                                      "--state", state_.string()};
     argv.insert(argv.end(), extra.begin(), extra.end());
-    if (!process_.Start(argv, dir / "scale_sim.log")) return false;
+    if (!StartLogged(&process_, argv, dir / "scale_sim.log", {})) return false;
     for (int waited = 0; waited < 10000; waited += 20) {
         std::string text = ReadFile(port_file);
         if (text.find('\n') != std::string::npos) {
@@ -135,11 +90,7 @@ bool ScaleSim::Start(const fs::path& dir, const std::vector<std::string>& extra)
     return false;
 }
 
-void ScaleSim::Stop() {
-    if (process_.Pid() <= 0) return;
-    process_.Signal(SIGTERM);
-    if (process_.Wait(3000) < 0) process_.Kill();
-}
+void ScaleSim::Stop() { process_.Stop(3000); }
 
 std::map<std::string, std::string> ScaleSim::Held() const {
     std::map<std::string, std::string> held;
@@ -208,7 +159,7 @@ void Device::StartKrvhost(Process* p, const std::vector<std::string>& args, cons
     std::vector<std::string> argv = {Programs::Krvhost(), "--library", Programs::Library(), "--profile",
                                      Profile().string(), "--trace"};
     argv.insert(argv.end(), args.begin(), args.end());
-    p->Start(argv, output, env);
+    StartLogged(p, argv, output, env);
 }
 
 Outcome Device::Krvhost(const std::vector<std::string>& args, int timeout_ms,
@@ -218,7 +169,7 @@ Outcome Device::Krvhost(const std::vector<std::string>& args, int timeout_ms,
     auto start = std::chrono::steady_clock::now();
     StartKrvhost(&p, args, output, env);
     Outcome r;
-    r.exit_code = p.Wait(timeout_ms);
+    r.exit_code = WaitOrKill(&p, timeout_ms);
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.output = ReadFile(output);
     return r;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
+
 namespace krv::e2e {
 
 namespace fs = std::filesystem;
@@ -30,26 +32,8 @@ void WriteFile(const fs::path& p, const std::string& bytes);
 std::string Utf8(const std::string& cp1250);
 std::string Cp1250(const std::string& utf8);
 
-// A started process with its output going to a file.
-class Process {
-public:
-    Process() = default;
-    ~Process();
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    bool Start(const std::vector<std::string>& argv, const fs::path& output,
-               const std::map<std::string, std::string>& extra_env = {});
-    // The exit code, or -1 when it did not end within timeout_ms (it is then
-    // killed), or 128 + signal when a signal ended it.
-    int Wait(int timeout_ms);
-    void Signal(int sig);
-    void Kill();
-    pid_t Pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-};
+// A started process; its output goes to a file.
+using Process = tools::ChildProcess;
 
 struct Outcome {
     int exit_code = -1;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "files.h"
 #include "sales_file.h"
 #include "text.h"
 
@@ -14,9 +15,9 @@ namespace {
 const std::string kGolden = std::string(SALES_DATA_DIR) + "/golden/";
 
 std::string Slurp(const std::string& path) {
-    std::string text;
-    EXPECT_TRUE(ReadWholeFile(path, &text)) << path;
-    return text;
+    std::optional<std::string> text = tools::ReadWholeNativeFile(path);
+    EXPECT_TRUE(text) << path;
+    return text.value_or("");
 }
 
 std::string Summary(const std::string& text) {

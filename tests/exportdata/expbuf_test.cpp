@@ -100,6 +100,24 @@ TEST(KSExpBufTest, EveryGoodsFieldGoesInAndComesBack) {
                         b.nazwa_pelna, b.ile_jedn);
     };
     EXPECT_TRUE(same(out, want));
+    // The device read fills exactly its columns over a record that held
+    // another row: the rest keeps the old row's values.
+    KSTowRec device;
+    buf.CzytajRec(0, &device);
+    buf.CzytajRecDoUrzadzenia(1, &device);
+    KSTowRec mixed = first;
+    mixed.nr_buf = 0;
+    for (auto member : {&KSTowRec::kod, &KSTowRec::nazwa, &KSTowRec::opis1, &KSTowRec::opis2,
+                        &KSTowRec::opis3, &KSTowRec::opis4})
+        mixed.*member = in.*member;
+    for (auto member : {&KSTowRec::cena, &KSTowRec::cena_hurt, &KSTowRec::cena_noc,
+                        &KSTowRec::cena_dod})
+        mixed.*member = in.*member;
+    for (auto member : {&KSTowRec::plu, &KSTowRec::precyzja, &KSTowRec::status, &KSTowRec::TerminW})
+        mixed.*member = in.*member;
+    mixed.czy_wazony = in.czy_wazony;
+    mixed.wagowo_ilosciowy = in.wagowo_ilosciowy;
+    EXPECT_TRUE(same(device, mixed));
     // The goods table is the source of truth for name-based readers too.
     buf.Towary().SetPosition(1);
     EXPECT_EQ(buf.Towary().FieldByName("nazwa_pelna")->GetAsString(), "Chleb razowy");

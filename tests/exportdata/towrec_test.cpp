@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+
 #include "exportdata/ljwords.h"
 #include "fakes/test_library.h"
 #include "support/exception.h"
@@ -140,6 +144,36 @@ TEST(KSTowRecTest, PriceLevelAndPriceScale) {
     EXPECT_EQ(both.cena_hurt, 500);
     EXPECT_EQ(Read(Line({{5, "3"}}, {"", "", "", "", "", "", "500"})).cena, 2);  // 1.5 rounds up
     EXPECT_EQ(withLevel("", "abc").ile_w_kodzie, 1000);
+}
+
+TEST(KSTowRecTest, NumbersAsTheCRuleReadsThemWhateverTheLocale) {
+    // A host that switched to a locale with a decimal comma must still get
+    // its prices with the point.
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = old ? old : "C";
+    bool polish = false;
+    for (const char* name : {"pl_PL.UTF-8", "pl_PL.utf8", "Polish_Poland.1250", "pl-PL"})
+        if (!polish && std::setlocale(LC_ALL, name)) polish = true;
+    const struct Case {
+        const char* text;
+        double price;
+    } cases[] = {
+        {"1999.60", 1999.60}, {" \t12.5", 12.5}, {"+3.25", 3.25}, {"-7", -7},   {"1e3", 1000},
+        {".5", 0.5},          {"5.", 5},          {"12,50", 12},   {"+-1", 0},    {"-", 0},
+        {"0x10", 16},  // hexadecimal, as the C library reads it
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Read(Line({{5, c.text}})).cena, c.price) << c.text;
+    // Too large for a double: infinite, so that no price is made of it.
+    EXPECT_TRUE(std::isinf(Read(Line({{5, "1e999"}})).cena));
+    EXPECT_EQ(Read(Line({{5, "1e-999"}})).cena, 0);
+    // Whole numbers of the shelf life: leading digits; too large is 0.
+    EXPECT_EQ(Read(Line({}, {"", "", "", "", " +21d"})).TerminW, 21);
+    EXPECT_EQ(Read(Line({}, {"", "", "", "", "-2147483648"})).TerminW, INT32_MIN);
+    EXPECT_EQ(Read(Line({}, {"", "", "", "", "2147483648"})).TerminW, 0);
+    EXPECT_EQ(Read(Line({}, {"", "", "", "", "99999999999999999999"})).TerminW, 0);
+    std::setlocale(LC_ALL, saved.c_str());
+    if (!polish) GTEST_SKIP() << "no Polish locale here: read in the C locale only";
 }
 
 TEST(KSTowRecTest, FormatAndConversionErrors) {

@@ -283,6 +283,54 @@ TEST_F(ExportRun, GoodsWhoseValuesDoNotFitAreLeftOut) {
     EXPECT_EQ(ReadFile(File("wynik.exp")), "PLU;1;0;42;DOD\r\n");
 }
 
+TEST_F(ExportRun, DeleteWhosePriceDoesNotFitIsStillSent) {
+    Param("DigiSM_Zlacze", "0");
+    // Only the PLU number matters to a delete: one left out would stay on
+    // the scale for ever. A goods item to add with such a price stays out.
+    WriteGoods(Goods(1, "101", "Za droga", 123456789, "USU") + Goods(2, "102", "Ujemna", -5, "USU") +
+               Goods(3, "103", "Za droga", 123456789, "AKT"));
+    Export();
+    EXPECT_TRUE(Errors().empty()) << AllMessages();
+    EXPECT_FALSE(Said("Towar 1 ")) << AllMessages();
+    EXPECT_FALSE(Said("Towar 2 "));
+    EXPECT_TRUE(Said("Towar 3 \"Za droga\" (kod 103) pominięty: cena 123456789 "));
+    std::string plu = ReadFile(File("digism.exp"));
+    ASSERT_EQ(plu.size(), 2u * 1002u);
+    for (size_t at : {size_t{0}, size_t{1002}}) {
+        EXPECT_EQ(plu[at], '1');                       // delete
+        EXPECT_EQ(plu.substr(at + 129, 8), "00000000");  // the price field
+    }
+    EXPECT_EQ(plu.substr(1, 8), "00000001");
+    EXPECT_EQ(plu.substr(1002 + 1, 8), "00000002");
+    EXPECT_EQ(ReadFile(File("wynik.exp")), "PLU;1;0;101;USU\r\nPLU;2;0;102;USU\r\n");
+}
+
+TEST_F(ExportRun, ProgramEndingWithZeroBeforeItsSemaphore) {
+    ThreeGoods();
+    // A launcher hands the work to another process and ends with 0; the
+    // semaphore comes later than a failed program's grace period.
+    InstallFake("launcher:2600");
+    auto start = Clock::now();
+    Export();
+    EXPECT_TRUE(Errors().empty()) << AllMessages();
+    EXPECT_GE(MsSince(start), 2500);
+    EXPECT_EQ(ReadFile(File("wynik.exp")),
+              "PLU;1;0;101;DOD\r\nPLU;2;0;102;AKT\r\nPLU;3;0;103;USU\r\n");
+
+    // One that ends with 0 and never writes it meets the time-out, which
+    // says that the program had already ended.
+    fs::remove(File("wynik.exp"));
+    Param("DigiSM_Timeout", "2");
+    InstallFake("quit0");
+    Export();
+    EXPECT_TRUE(Said("Sterownik nie odpowiedział w zadanym czasie")) << AllMessages();
+    EXPECT_TRUE(Said("Program SM_eth.exe zakończył już wcześniej działanie (kod wyjścia 0)"))
+        << AllMessages();
+    EXPECT_TRUE(Said("Trwa eksport towarów na wagę. Czekaj...\x01" "1"));
+    EXPECT_FALSE(Exists("wynik.exp"));
+    EXPECT_EQ(StoreCalls(), 1);  // the first export's only
+}
+
 TEST_F(ExportRun, OtherOperations) {
     ThreeGoods();
     char buf[301] = "";

@@ -105,7 +105,8 @@ inline std::string IniValue(const std::string& ini, const std::string& key) {
 
 // Modes: ok (empty error file), errors:<text> (the text as error file),
 // noerr (semaphore only), crash (exit 3, no file), hang (sleeps), slow:<ms>
-// (ok after a pause).
+// (ok after a pause), quit0 (exit 0, no file), launcher:<ms> (exit 0 at once,
+// leaving another process that does slow:<ms>).
 inline int FakeSmEth(const std::string& mode, int argc, const std::vector<std::string>& argv) {
     std::string args;
     for (int i = 1; i < argc; ++i) args += (i > 1 ? "|" : "") + argv[static_cast<size_t>(i)];
@@ -116,6 +117,21 @@ inline int FakeSmEth(const std::string& mode, int argc, const std::vector<std::s
     std::string input = ReadFile(IniValue(ini, "DaneWej"));
     WriteFile("fake_input_size.txt", std::to_string(input.size()));
     if (mode == "crash") return 3;
+    if (mode == "quit0") return 0;
+    if (mode.rfind("launcher:", 0) == 0) {
+        // The work goes on in a process of its own; this one ends at once.
+        SetEnv("KRV_FAKE_SM_ETH", "slow:" + mode.substr(9));
+#ifdef _WIN32
+        const std::string self = SelfPath().string();
+        _spawnl(_P_NOWAIT, self.c_str(), self.c_str(), nullptr);
+#else
+        if (fork() == 0) {
+            std::vector<std::string> args = argv;
+            std::_Exit(FakeSmEth("slow:" + mode.substr(9), argc, args));
+        }
+#endif
+        return 0;
+    }
     if (mode == "hang") {
         std::this_thread::sleep_for(std::chrono::seconds(120));
         return 0;

@@ -64,8 +64,10 @@ public:
         fs::remove(port_file);  // an earlier scale's port must not be taken for this one's
         std::vector<std::string> args = {"--port", "0", "--port-file", port_file.string(), "--state", state_.string()};
         args.insert(args.end(), extra.begin(), extra.end());
-        process_ = std::make_unique<ChildProcess>(
-            ChildProcess::Setup{SCALE_SIM_PROGRAM, args, "", {}, "", (dir / "scale_log.txt").string()});
+        process_ = std::make_unique<tools::ChildProcess>();
+        std::string error;
+        EXPECT_TRUE(process_->Start({SCALE_SIM_PROGRAM, args, "", {}, "", (dir / "scale_log.txt").string()}, &error))
+            << error;
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (std::chrono::steady_clock::now() < deadline && !process_->Wait(0)) {
             std::optional<std::string> text = tools::ReadWholeFile(port_file.string());
@@ -81,11 +83,11 @@ public:
     int port() const { return port_; }
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     std::string State() const { return Slurp(state_); }
-    ChildProcess& process() { return *process_; }
+    tools::ChildProcess& process() { return *process_; }
 
 private:
     fs::path state_;
-    std::unique_ptr<ChildProcess> process_;
+    std::unique_ptr<tools::ChildProcess> process_;
     int port_ = 0;
 };
 
@@ -130,7 +132,9 @@ protected:
     RunResult Run(std::vector<std::string> args = {"W=1", "I=0", "T=4"}, const std::string& timeout_ms = "") {
         std::vector<std::pair<std::string, std::string>> env;
         if (!timeout_ms.empty()) env.emplace_back("SM_ETH_TIMEOUT_MS", timeout_ms);
-        ChildProcess p({program_, args, Dir().string(), env, Path("stdout.txt").string(), ""});
+        tools::ChildProcess p;
+        std::string error;
+        EXPECT_TRUE(p.Start({program_, args, Dir().string(), env, Path("stdout.txt").string(), ""}, &error)) << error;
         RunResult r;
         std::optional<int> code = p.Wait(kRunBoundMs);
         EXPECT_TRUE(code) << "sm_eth did not finish";

@@ -4,6 +4,7 @@
 
 #include "os.h"
 #include "support/cp1250.h"
+#include "support/strutil.h"
 
 namespace krv::tools {
 namespace {
@@ -22,17 +23,6 @@ constexpr PageInfo kPages[] = {
     {"cp866", {"866", "ibm866", "dos866"}, "CP866", 866},
 };
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::string_view Trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
@@ -49,8 +39,8 @@ std::optional<CodePage> CodePage::Named(std::string_view name) {
     name = Trimmed(name);
     const PageInfo* info = nullptr;
     for (const PageInfo& p : kPages) {
-        bool match = SameName(name, p.name);
-        for (const char* alias : p.aliases) match = match || SameName(name, alias);
+        bool match = SameText(name, p.name);
+        for (const char* alias : p.aliases) match = match || SameText(name, alias);
         if (match) info = &p;
     }
     if (!info) return std::nullopt;

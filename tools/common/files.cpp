@@ -6,8 +6,9 @@
 
 namespace krv::tools {
 
-std::optional<std::string> ReadWholeFile(const std::string& utf8_path) {
-    std::FILE* f = OpenFile(utf8_path, "rb");
+namespace {
+
+std::optional<std::string> ReadAndClose(std::FILE* f) {
     if (!f) return std::nullopt;
     std::string data;
     char buf[65536];
@@ -17,6 +18,16 @@ std::optional<std::string> ReadWholeFile(const std::string& utf8_path) {
     std::fclose(f);
     if (failed) return std::nullopt;
     return data;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& utf8_path) {
+    return ReadAndClose(OpenFile(utf8_path, "rb"));
+}
+
+std::optional<std::string> ReadWholeNativeFile(const std::string& native_path) {
+    return ReadAndClose(std::fopen(native_path.c_str(), "rb"));
 }
 
 bool WriteWholeFile(const std::string& utf8_path, std::string_view bytes) {

@@ -39,7 +39,7 @@ Catalogue Catalogue::Read(const LibraryApi& api) {
 const CatalogueEntry* Catalogue::Find(const std::string& name) const {
     std::string n = Trim(name);
     for (const CatalogueEntry& e : entries_)
-        if (!n.empty() && SameName(Trim(e.name), n)) return &e;
+        if (!n.empty() && SameText(Trim(e.name), n)) return &e;
     return nullptr;
 }
 

@@ -30,8 +30,8 @@ std::string Pad(const std::string& s, size_t width) {
 
 // Settings of the [device] section that `set` and `get` know.
 bool IsDeviceKey(const std::string& key) {
-    return SameName(key, "name") || SameName(key, "exchange_dir") || SameName(key, "vat") ||
-           SameName(key, "vat_prec") || (key.size() > 7 && SameName(key.substr(0, 7), "format."));
+    return SameText(key, "name") || SameText(key, "exchange_dir") || SameText(key, "vat") ||
+           SameText(key, "vat_prec") || (key.size() > 7 && SameText(key.substr(0, 7), "format."));
 }
 
 bool CheckRateList(const std::string& value, std::string* error) {
@@ -142,12 +142,12 @@ int CmdSet(const Options& options) {
     const std::string& value = options.args[1];
     std::string error;
     if (IsDeviceKey(name)) {
-        if ((SameName(name, "vat") || SameName(name, "vat_prec")) && !CheckRateList(value, &error)) {
+        if ((SameText(name, "vat") || SameText(name, "vat_prec")) && !CheckRateList(value, &error)) {
             std::fprintf(stderr, "krvhost: %s\n", error.c_str());
             return kExitUsage;
         }
         s->profile.Set(kDeviceSection, name, value);
-    } else if (name.size() > 7 && SameName(name.substr(0, 7), "hidden.")) {
+    } else if (name.size() > 7 && SameText(name.substr(0, 7), "hidden.")) {
         s->profile.Set(kHiddenSection, name.substr(7), value);
     } else if (const CatalogueEntry* e = s->host->GetCatalogue().Find(ToCp1250(name))) {
         std::string stored;
@@ -182,9 +182,9 @@ int CmdGet(const Options& options) {
     if (options.args.size() == 1) {
         const std::string& name = options.args[0];
         std::optional<std::string> v;
-        if (SameName(name, "exchange_dir")) v = ToUtf8(s->host->ExchangeDir());
+        if (SameText(name, "exchange_dir")) v = ToUtf8(s->host->ExchangeDir());
         else if (IsDeviceKey(name)) v = s->profile.Get(kDeviceSection, name);
-        else if (name.size() > 7 && SameName(name.substr(0, 7), "hidden.")) v = s->profile.Get(kHiddenSection, name.substr(7));
+        else if (name.size() > 7 && SameText(name.substr(0, 7), "hidden.")) v = s->profile.Get(kHiddenSection, name.substr(7));
         else if (const CatalogueEntry* e = catalogue.Find(ToCp1250(name)))
             v = s->profile.Get(kParameterSection, ToUtf8(e->name)).value_or(ToUtf8(e->default_value));
         else if (auto h = s->profile.Get(kHiddenSection, name)) v = h;
@@ -198,7 +198,7 @@ int CmdGet(const Options& options) {
     Out("[device]\n");
     Out("  " + Pad("exchange_dir", 28) + ToUtf8(s->host->ExchangeDir()) + "\n");
     for (const auto& [key, value] : s->profile.Entries(kDeviceSection))
-        if (!SameName(key, "exchange_dir")) Out("  " + Pad(key, 28) + value + "\n");
+        if (!SameText(key, "exchange_dir")) Out("  " + Pad(key, 28) + value + "\n");
     Out("[parameters]\n");
     for (const CatalogueEntry& e : catalogue.Entries()) {
         auto v = s->profile.Get(kParameterSection, ToUtf8(e.name));

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <random>
 
+#include "child_process.h"
 #include "commands.h"
 #include "demo_goods.h"
 #include "os.h"
@@ -22,6 +23,24 @@ namespace {
 
 // The scale's code page in the DIGI demo: a Polish scale's.
 constexpr const char* kDigiCodePage = "cp852";
+
+using tools::ChildProcess;
+
+// Starts a helper program with its output appended to log_path, in a process
+// group of its own: a Ctrl+C meant for krvhost's export must not take the
+// simulated scale down in the middle of it.
+bool StartHelper(ChildProcess& child, const std::string& program, const std::vector<std::string>& args,
+                 const std::string& log_path, std::string* error) {
+    ChildProcess::Setup setup;
+    setup.program = program;
+    setup.args = args;
+    setup.stdout_file = log_path;
+    setup.stderr_file = log_path;
+    setup.append = true;
+    setup.own_group = true;
+    setup.grace_on_destroy_ms = 2000;
+    return child.Start(setup, error);
+}
 
 // A program beside krvhost, or where the build tree puts it.
 std::string FindProgram(const std::vector<std::string>& names, const std::string& build_folder) {
@@ -110,8 +129,8 @@ void ShowDigiScale(const std::string& sim_program, const fs::path& scale) {
     const fs::path listing = scale / "listing.txt";
     ChildProcess lister;
     std::string error;
-    if (!lister.Start(sim_program, {"--digi", "--codepage", kDigiCodePage, "--state", (scale / "state.txt").string(), "--list"},
-                      listing.string(), &error)) {
+    if (!StartHelper(lister, sim_program, {"--digi", "--codepage", kDigiCodePage, "--state", (scale / "state.txt").string(), "--list"},
+                     listing.string(), &error)) {
         std::fprintf(stderr, "krvhost: %s\n", error.c_str());
         return;
     }
@@ -153,8 +172,8 @@ int CmdDemo(const Options& options) {
             (options.digi && !WriteFile(exchange / "sm_eth.cfg", std::string("[Scale]\r\nProtocol=digi\r\nCodePage=") +
                                                                      kDigiCodePage + "\r\n"))) {
             std::fprintf(stderr, "krvhost: cannot prepare the exchange directory %s\n", exchange.string().c_str());
-        } else if (!sim.Start(sim_program, SimulatorArgs(scale, options.digi), (scale / "scale_sim.log").string(),
-                              &error)) {
+        } else if (!StartHelper(sim, sim_program, SimulatorArgs(scale, options.digi),
+                                (scale / "scale_sim.log").string(), &error)) {
             std::fprintf(stderr, "krvhost: %s\n", error.c_str());
         } else if (int port = WaitForPort(scale / "port", sim); port == 0) {
             std::fprintf(stderr, "krvhost: the scale simulator did not start (see %s)\n",

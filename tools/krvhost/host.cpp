@@ -215,7 +215,7 @@ int32_t Host::WeightedFormat(int32_t index, char* format300) {
     std::map<long long, std::string> formats;
     for (const auto& [key, value] : profile_.Entries(kDeviceSection)) {
         long long n = 0;
-        if (key.size() > 7 && SameName(key.substr(0, 7), "format.") && ParseInt(key.substr(7), &n))
+        if (key.size() > 7 && SameText(key.substr(0, 7), "format.") && ParseInt(key.substr(7), &n))
             formats[n] = value;
     }
     Trace(KRV_CB_WEIGHTED_FORMATS, "weighted format " + std::to_string(index));

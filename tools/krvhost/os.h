@@ -1,12 +1,11 @@
 // Everything krvhost needs from the operating system, behind one small
 // interface: loading the library, the executable's folder, the terminal,
-// Ctrl+C, starting and stopping helper processes. One implementation per
+// Ctrl+C, stopping helper processes (tools/common starts them). One implementation per
 // system (os_posix.cpp, os_win32.cpp); nothing else in krvhost is
 // system-specific (files go through std::filesystem and stdio).
 #pragma once
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,28 +57,6 @@ void InstallInterruptHandler();
 bool InterruptRequested();
 
 void SleepMs(int ms);
-
-// A helper program started by krvhost (the scale simulator of the demo).
-class ChildProcess {
-public:
-    ChildProcess();
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    // Starts program with args (no shell); its standard output and error go
-    // to log_path (appended). False with *error set on failure.
-    bool Start(const std::string& program, const std::vector<std::string>& args,
-               const std::string& log_path, std::string* error);
-    bool Running();
-    // Asks the program to stop, and kills it when it has not stopped within
-    // grace_ms. Waits for it in both cases.
-    void Stop(int grace_ms);
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
-};
 
 // Stops every process of this user whose program is the file at program_path
 // (also a script run by its interpreter) and returns how many there were.

@@ -1,8 +1,6 @@
 #include <dirent.h>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -14,8 +12,6 @@
 #include <iterator>
 
 #include "os.h"
-
-extern char** environ;
 
 namespace krv::host {
 
@@ -106,70 +102,6 @@ void SleepMs(int ms) {
     timespec ts{ms / 1000, (ms % 1000) * 1000000L};
     while (nanosleep(&ts, &ts) == -1 && errno == EINTR) {
     }
-}
-
-struct ChildProcess::Impl {
-    pid_t pid = -1;
-};
-
-ChildProcess::ChildProcess() = default;
-
-ChildProcess::~ChildProcess() { Stop(2000); }
-
-bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& log_path, std::string* error) {
-    std::vector<std::string> argv_storage;
-    argv_storage.push_back(program);
-    argv_storage.insert(argv_storage.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_storage) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log_path.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    // Its own process group: a Ctrl+C meant for krvhost's export must not
-    // take the simulated scale down in the middle of it.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attr, 0);
-    pid_t pid = -1;
-    int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        *error = "cannot start " + program + ": " + std::strerror(rc);
-        return false;
-    }
-    impl_ = std::make_unique<Impl>();
-    impl_->pid = pid;
-    return true;
-}
-
-bool ChildProcess::Running() {
-    if (!impl_ || impl_->pid <= 0) return false;
-    int status = 0;
-    if (waitpid(impl_->pid, &status, WNOHANG) == impl_->pid) {
-        impl_->pid = -1;
-        return false;
-    }
-    return true;
-}
-
-void ChildProcess::Stop(int grace_ms) {
-    if (!Running()) return;
-    kill(impl_->pid, SIGTERM);
-    for (int waited = 0; waited < grace_ms; waited += 20) {
-        if (!Running()) return;
-        SleepMs(20);
-    }
-    kill(impl_->pid, SIGKILL);
-    waitpid(impl_->pid, nullptr, 0);
-    impl_->pid = -1;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "files.h"
 #include "text.h"
 
 namespace krv::host {
@@ -14,11 +15,12 @@ bool Profile::Load(std::string* error) {
     lines_.clear();
     std::error_code ec;
     if (!std::filesystem::exists(path_, ec)) return true;
-    std::string text;
-    if (!ReadWholeFile(path_, &text)) {
+    const std::optional<std::string> read = tools::ReadWholeNativeFile(path_);
+    if (!read) {
         *error = "cannot read the profile " + path_;
         return false;
     }
+    const std::string& text = *read;
     if (!Parse(text, error)) {
         *error = path_ + ": " + *error;
         return false;
@@ -101,13 +103,13 @@ bool Profile::Save(std::string* error) const {
 
 std::optional<std::string> Profile::Get(const std::string& section, const std::string& key) const {
     for (const Line& l : lines_)
-        if (!l.key.empty() && SameName(l.section, section) && SameName(l.key, key)) return l.value;
+        if (!l.key.empty() && SameText(l.section, section) && SameText(l.key, key)) return l.value;
     return std::nullopt;
 }
 
 void Profile::Set(const std::string& section, const std::string& key, const std::string& value) {
     for (Line& l : lines_) {
-        if (!l.key.empty() && SameName(l.section, section) && SameName(l.key, key)) {
+        if (!l.key.empty() && SameText(l.section, section) && SameText(l.key, key)) {
             l.value = value;
             l.text = l.key + " = " + value;
             return;
@@ -122,7 +124,7 @@ void Profile::Set(const std::string& section, const std::string& key, const std:
     size_t insert_at = lines_.size();
     bool found = false;
     for (size_t i = 0; i < lines_.size(); ++i) {
-        if (SameName(lines_[i].section, section) && (lines_[i].heading || !lines_[i].key.empty())) {
+        if (SameText(lines_[i].section, section) && (lines_[i].heading || !lines_[i].key.empty())) {
             insert_at = i + 1;
             found = true;
         }
@@ -142,7 +144,7 @@ void Profile::Set(const std::string& section, const std::string& key, const std:
 std::vector<std::pair<std::string, std::string>> Profile::Entries(const std::string& section) const {
     std::vector<std::pair<std::string, std::string>> out;
     for (const Line& l : lines_)
-        if (!l.key.empty() && SameName(l.section, section)) out.emplace_back(l.key, l.value);
+        if (!l.key.empty() && SameText(l.section, section)) out.emplace_back(l.key, l.value);
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "sales_file.h"
+#include "files.h"
 #include "text.h"
 
 namespace krv::host {
@@ -208,11 +209,12 @@ void PrintSalesSummary(const SalesFile& f, std::ostream& out) {
 }
 
 int RunSales(const std::string& path, std::ostream& out, std::ostream& err) {
-    std::string text;
-    if (!ReadWholeFile(path, &text)) {
+    const std::optional<std::string> read = tools::ReadWholeNativeFile(path);
+    if (!read) {
         err << "krvhost: cannot read " << path << "\n";
         return 2;
     }
+    const std::string& text = *read;
     const SalesFile f = ParseSalesFile(text);
     out << "Sales import file " << path << "\n";
     PrintSalesSummary(f, out);

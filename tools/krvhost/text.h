@@ -6,14 +6,18 @@
 #include <string_view>
 #include <vector>
 
+#include "support/strutil.h"
+
 namespace krv::host {
+
+// The library's own: blanks and control characters trimmed, ASCII
+// case-insensitive equality (parameter names are ASCII).
+using krv::SameText;
+using krv::Trim;
 
 std::string ToUtf8(std::string_view cp1250);
 std::string ToCp1250(std::string_view utf8);
 
-std::string Trim(std::string_view s);
-// Case-insensitive comparison of ASCII letters (parameter names are ASCII).
-bool SameName(std::string_view a, std::string_view b);
 // Number of characters (code points) of a UTF-8 text.
 size_t Utf8Length(std::string_view s);
 std::vector<std::string> Split(std::string_view s, char delimiter);
@@ -21,7 +25,5 @@ std::vector<std::string> Split(std::string_view s, char delimiter);
 bool ParseInt(std::string_view s, long long* out);
 // Copies at most n bytes and a terminating zero into a buffer of n + 1.
 void CopyOut(char* buf, size_t n, std::string_view text);
-// The whole content of a file; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* text);
 
 }  // namespace krv::host

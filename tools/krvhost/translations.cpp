@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "files.h"
 #include "text.h"
 
 namespace krv::host {
@@ -27,11 +28,12 @@ std::string Unescape(const std::string& s) {
 }  // namespace
 
 bool Translations::Load(const std::string& path, std::string* error) {
-    std::string text;
-    if (!ReadWholeFile(path, &text)) {
+    const std::optional<std::string> read = tools::ReadWholeNativeFile(path);
+    if (!read) {
         *error = "cannot read the translation file " + path;
         return false;
     }
+    const std::string& text = *read;
     if (!Parse(text, error)) {
         *error = path + ": " + *error;
         return false;

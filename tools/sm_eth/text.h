@@ -5,12 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "support/strutil.h"
+
 namespace krv::smeth {
 
-// Blanks and control characters (bytes <= ' ') removed at both ends.
-std::string Trim(std::string_view s);
-// ASCII case-insensitive equality.
-bool SameText(std::string_view a, std::string_view b);
+// The library's own: blanks and control characters trimmed, ASCII
+// case-insensitive equality.
+using krv::SameText;
+using krv::Trim;
 bool AllDigits(std::string_view s);
 // A UTF-8 text of the source as Windows-1250.
 std::string Cp(std::string_view utf8);
