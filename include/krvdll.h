@@ -187,6 +187,37 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLParametr(int32_t group, int32_t index, char *n
 KRV_EXPORT int32_t KRV_CALL KRVDLLTekstListyParametru(const char *list_name, int32_t index,
                                                      char *buf301);
 
+/* The exports as function-pointer types, for a host that loads the library at
+ * run time (dlopen + dlsym, LoadLibrary + GetProcAddress) and looks each
+ * function up by its name, which is the type's name with "Fn" dropped:
+ *   KRVDLLTypBibliotekiFn typ =
+ *       (KRVDLLTypBibliotekiFn)GetProcAddress(dll, "KRVDLLTypBiblioteki"); */
+typedef int32_t(KRV_CALL *KRVDLLTypBibliotekiFn)(void);
+typedef void(KRV_CALL *KRVDLLWlasciwosciFn)(char *buf301, int32_t code);
+typedef void(KRV_CALL *KRVDLLWlasciwosciUrzadzeniaFn)(void *lib, void *dev, char *buf301,
+                                                     int32_t code);
+typedef void *(KRV_CALL *KRVDLLRejestrujBibliotekeFn)(void *cookie, void *unused1, void *unused2,
+                                                      void *main_window);
+typedef void(KRV_CALL *KRVDLLRejestrujCallbackFn)(void *lib, void *fn, int32_t code);
+typedef void(KRV_CALL *KRVDLLZwolnijBibliotekeFn)(void *lib);
+typedef int32_t(KRV_CALL *KRVDLLSerKasJakSzukacParagonuFn)(void *lib, void *dev, int32_t *a,
+                                                          int32_t *b, int32_t *c);
+typedef int32_t(KRV_CALL *KRVDLLSerKasOpisOknaFn)(char *buf301, int32_t window_index);
+typedef int32_t(KRV_CALL *KRVDLLSerKasPokazOknoFn)(void *lib, void *dev, int32_t window_index,
+                                                  int32_t flag, int32_t *value, char *text);
+typedef void(KRV_CALL *KRVDLLSerKasNazwaZasobuDzielonegoFn)(void *lib, void *dev, char *buf301);
+typedef int32_t(KRV_CALL *KRVDLLSerKasOperacjaFn)(void *lib, void *dev, void **session_slot,
+                                                 char *buf301, int32_t operation_type,
+                                                 int32_t operation_parameter);
+typedef void(KRV_CALL *KRVDLLSerKasPodtrzymajSesjeFn)(void *lib, void **session_slot,
+                                                     char *buf301, int32_t value, int32_t flag);
+typedef void(KRV_CALL *KRVDLLUstawJezykKomponentowFn)(int32_t language);
+typedef int32_t(KRV_CALL *KRVDLLParametrFn)(int32_t group, int32_t index, char *name301,
+                                           char *description301, char *default301,
+                                           char *lower301, char *upper301, int32_t *flags);
+typedef int32_t(KRV_CALL *KRVDLLTekstListyParametruFn)(const char *list_name, int32_t index,
+                                                      char *buf301);
+
 #ifdef __cplusplus
 }
 #endif

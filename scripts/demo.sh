@@ -15,7 +15,7 @@ DEMO_STEPS=(info params demo)
 KRVHOST="$BUILD_ROOT/linux/tools/krvhost/krvhost"
 LIBRARY="$(library_of linux)"
 
-bash "$ROOT/scripts/setup.sh"
+bash "$ROOT/scripts/setup.sh" demo
 bash "$ROOT/scripts/build.sh" linux
 
 if [[ ! -x "$KRVHOST" ]]; then

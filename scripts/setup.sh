@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
-# Installs everything the project needs on a Debian 12 (bookworm) machine:
-# compilers and build tools, the test and benchmark libraries, the mingw-w64
-# cross compilers, wine for the Windows tests, Xvfb for the window tests.
+# Installs what the project needs on a Debian 12 (bookworm) machine, for one job:
+#   setup.sh demo         the Linux build and the demo (scripts/demo.sh)
+#   setup.sh [test]       everything: also the Windows cross compilers, wine,
+#                         Xvfb for the window tests, clang for fuzzing,
+#                         packaging tools (scripts/test.sh, CI)
 # Quick when everything is already there; never asks anything.
 set -euo pipefail
 
-PACKAGES=(
+# Every job: compilers, build tools and the libraries of the Linux build
+# (its tests and benchmarks included).
+BASE_PACKAGES=(
     build-essential cmake ninja-build ccache
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev libfltk1.3-dev libcurl4-openssl-dev
+)
+# The full test run only.
+TEST_PACKAGES=(
     xvfb xauth xdotool x11-apps imagemagick
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
     clang libclang-rt-14-dev llvm python3-pyftpdlib
     locales valgrind
+    file pkg-config unzip
 )
 
 # The tests read and write numbers under a Polish locale (decimal comma).
@@ -28,6 +36,16 @@ make_locale() {
     localedef -i pl_PL -f UTF-8 "$TEST_LOCALE" || echo "setup: could not generate $TEST_LOCALE" >&2
 }
 
+job="${1:-test}"
+case "$job" in
+    demo) PACKAGES=("${BASE_PACKAGES[@]}") ;;
+    test) PACKAGES=("${BASE_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+    *)
+        echo "usage: $0 [demo|test]" >&2
+        exit 2
+        ;;
+esac
+
 installed() {
     [[ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null)" == "ii " ]]
 }
@@ -37,8 +55,8 @@ for p in "${PACKAGES[@]}"; do
     installed "$p" || missing+=("$p")
 done
 if ((${#missing[@]} == 0)); then
-    make_locale
-    echo "setup: all ${#PACKAGES[@]} packages present"
+    if [[ "$job" == test ]]; then make_locale; fi
+    echo "setup: all ${#PACKAGES[@]} packages of the $job job present"
     exit 0
 fi
 echo "setup: installing ${missing[*]}"
@@ -53,7 +71,7 @@ fi
 
 export DEBIAN_FRONTEND=noninteractive
 # wine32 is an i386 package.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
 
@@ -73,5 +91,5 @@ if ((${#still[@]})); then
     echo "setup: still missing after install: ${still[*]}" >&2
     exit 1
 fi
-make_locale
+if [[ "$job" == test ]]; then make_locale; fi
 echo "setup: done"

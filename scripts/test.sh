@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's test command. On a fresh Debian 12 machine it installs what is
 # missing, builds every configuration, checks the export tables and runs every
-# suite: Linux, Linux under ASan + UBSan, and the Windows builds under wine.
+# suite: Linux, Linux under ASan + UBSan, and the Windows builds under wine;
+# then builds the example host against an install and makes the release files.
 # A virtual X server (Xvfb) provides the display for the whole run, so window
 # tests and wine work without a desktop. Ends with "N passed, N failed" and
 # exits non-zero when anything failed.
@@ -107,6 +108,26 @@ do_exports() {
     done
     ((${#targets[@]})) || { stage_detail="nothing built"; return 77; }
     bash "$ROOT/scripts/check-exports.sh" "${targets[@]}" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    count_plain_line "$log" || return 1
+    return "$rc"
+}
+
+# The example host against a fresh install of one configuration (the Windows
+# one under wine without a display, like the other console programs).
+do_example() {
+    local log="$LOG_DIR/example-$1.log" display=()
+    [[ "$1" == win* ]] && display=(-u DISPLAY)
+    env "${display[@]}" bash "$ROOT/scripts/example.sh" "$1" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    count_plain_line "$log" || return 1
+    return "$rc"
+}
+
+# The release files, with their contents listed and checked.
+do_package() {
+    local log="$LOG_DIR/package.log"
+    bash "$ROOT/scripts/package.sh" "$@" 2>&1 | tee "$log"
     local rc=${PIPESTATUS[0]}
     count_plain_line "$log" || return 1
     return "$rc"
@@ -261,13 +282,20 @@ done
 stage exports do_exports
 stage display do_display
 [[ -n "${built[linux]:-}" ]] && stage "test linux" do_test_linux
+[[ -n "${built[linux]:-}" ]] && stage "example linux" do_example linux
 [[ -n "${built[asan]:-}" ]] && stage "test asan" do_test_asan
 [[ "${FUZZ_SECONDS:-5}" != 0 ]] && stage fuzz do_fuzz
 if [[ -n "${built[win32]:-}${built[win64]:-}" ]] && stage "wine prefix" do_wine_prefix; then
     [[ -n "${built[win64]:-}" ]] && stage "test win64" do_test_windows win64
     [[ -n "${built[win64]:-}" && -n "${built[linux]:-}" ]] && stage "e2e win64" do_wine_e2e win64
+    [[ -n "${built[win64]:-}" ]] && stage "example win64" do_example win64
     [[ -n "${built[win32]:-}" ]] && stage "test win32" do_test_windows win32
 fi
+
+packages=()
+[[ -n "${built[linux]:-}" ]] && packages+=(linux)
+[[ -n "${built[win32]:-}" && -n "${built[win64]:-}" ]] && packages+=(windows)
+((${#packages[@]})) && stage package do_package "${packages[@]}"
 
 echo
 echo "==================== summary ===================="

@@ -54,42 +54,24 @@ static void CloseLibrary(void *lib) {
 #endif
 }
 
-/* ---- the exports, typed as the header declares them ---- */
-
-typedef int32_t(KRV_CALL *PTypBiblioteki)(void);
-typedef void(KRV_CALL *PWlasciwosci)(char *, int32_t);
-typedef void(KRV_CALL *PWlasciwosciUrzadzenia)(void *, void *, char *, int32_t);
-typedef void *(KRV_CALL *PRejestrujBiblioteke)(void *, void *, void *, void *);
-typedef void(KRV_CALL *PRejestrujCallback)(void *, void *, int32_t);
-typedef void(KRV_CALL *PZwolnijBiblioteke)(void *);
-typedef int32_t(KRV_CALL *PSerKasJakSzukacParagonu)(void *, void *, int32_t *, int32_t *,
-                                                    int32_t *);
-typedef int32_t(KRV_CALL *PSerKasOpisOkna)(char *, int32_t);
-typedef int32_t(KRV_CALL *PSerKasPokazOkno)(void *, void *, int32_t, int32_t, int32_t *, char *);
-typedef void(KRV_CALL *PSerKasNazwaZasobuDzielonego)(void *, void *, char *);
-typedef int32_t(KRV_CALL *PSerKasOperacja)(void *, void *, void **, char *, int32_t, int32_t);
-typedef void(KRV_CALL *PSerKasPodtrzymajSesje)(void *, void **, char *, int32_t, int32_t);
-typedef void(KRV_CALL *PUstawJezykKomponentow)(int32_t);
-typedef int32_t(KRV_CALL *PParametr)(int32_t, int32_t, char *, char *, char *, char *, char *,
-                                     int32_t *);
-typedef int32_t(KRV_CALL *PTekstListyParametru)(const char *, int32_t, char *);
+/* ---- the exports, through the header's function-pointer types ---- */
 
 static struct {
-    PTypBiblioteki TypBiblioteki;
-    PWlasciwosci Wlasciwosci;
-    PWlasciwosciUrzadzenia WlasciwosciUrzadzenia;
-    PRejestrujBiblioteke RejestrujBiblioteke;
-    PRejestrujCallback RejestrujCallback;
-    PZwolnijBiblioteke ZwolnijBiblioteke;
-    PSerKasJakSzukacParagonu SerKasJakSzukacParagonu;
-    PSerKasOpisOkna SerKasOpisOkna;
-    PSerKasPokazOkno SerKasPokazOkno;
-    PSerKasNazwaZasobuDzielonego SerKasNazwaZasobuDzielonego;
-    PSerKasOperacja SerKasOperacja;
-    PSerKasPodtrzymajSesje SerKasPodtrzymajSesje;
-    PUstawJezykKomponentow UstawJezykKomponentow;
-    PParametr Parametr;
-    PTekstListyParametru TekstListyParametru;
+    KRVDLLTypBibliotekiFn TypBiblioteki;
+    KRVDLLWlasciwosciFn Wlasciwosci;
+    KRVDLLWlasciwosciUrzadzeniaFn WlasciwosciUrzadzenia;
+    KRVDLLRejestrujBibliotekeFn RejestrujBiblioteke;
+    KRVDLLRejestrujCallbackFn RejestrujCallback;
+    KRVDLLZwolnijBibliotekeFn ZwolnijBiblioteke;
+    KRVDLLSerKasJakSzukacParagonuFn SerKasJakSzukacParagonu;
+    KRVDLLSerKasOpisOknaFn SerKasOpisOkna;
+    KRVDLLSerKasPokazOknoFn SerKasPokazOkno;
+    KRVDLLSerKasNazwaZasobuDzielonegoFn SerKasNazwaZasobuDzielonego;
+    KRVDLLSerKasOperacjaFn SerKasOperacja;
+    KRVDLLSerKasPodtrzymajSesjeFn SerKasPodtrzymajSesje;
+    KRVDLLUstawJezykKomponentowFn UstawJezykKomponentow;
+    KRVDLLParametrFn Parametr;
+    KRVDLLTekstListyParametruFn TekstListyParametru;
 } api;
 
 /* ---- results ---- */
@@ -406,13 +388,13 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-#define BIND(name)                                                   \
-    do {                                                             \
-        api.name = (P##name)Lookup(dll, "KRVDLL" #name);             \
-        if (!api.name) {                                             \
-            printf("FAILED: export KRVDLL%s not found\n", #name);    \
-            ++missing;                                               \
-        }                                                            \
+#define BIND(name)                                                    \
+    do {                                                              \
+        api.name = (KRVDLL##name##Fn)Lookup(dll, "KRVDLL" #name);     \
+        if (!api.name) {                                              \
+            printf("FAILED: export KRVDLL%s not found\n", #name);     \
+            ++missing;                                                \
+        }                                                             \
     } while (0)
     BIND(TypBiblioteki);
     BIND(Wlasciwosci);

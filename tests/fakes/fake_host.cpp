@@ -1,7 +1,10 @@
 #include "fakes/fake_host.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "support/cp1250.h"
 #include "support/strutil.h"
@@ -10,8 +13,23 @@ namespace krv::test {
 
 namespace {
 FakeHost* g_translator = nullptr;
+std::set<const void*> g_liveHosts;
 
-FakeHost& Host(void* cookie) { return *static_cast<FakeHost*>(cookie); }
+// The cookie must be a live fake host and the device the one it hands out,
+// as the real host expects its own handles back; anything else fails the test
+// (and a foreign cookie is never dereferenced).
+FakeHost* Checked(void* cookie, void* dev, int32_t code) {
+    if (!g_liveHosts.count(cookie)) {
+        ADD_FAILURE() << "callback " << code << " got cookie " << cookie
+                      << ", which is no host's handle";
+        return nullptr;
+    }
+    FakeHost* h = static_cast<FakeHost*>(cookie);
+    if (dev != h->Device())
+        ADD_FAILURE() << "callback " << code << " got device " << dev << ", the host's is "
+                      << h->Device();
+    return h;
+}
 
 // Writes a text for the library into a buffer of n (n + 1 bytes).
 void Answer(const FakeHost& h, char* buf, size_t n, const std::string& text) {
@@ -26,15 +44,21 @@ void Answer(const FakeHost& h, char* buf, size_t n, const std::string& text) {
 std::string Key(const std::string& name) { return UpperCase(Trim(name)); }
 }  // namespace
 
+// Every callback but the translation first checks the handles it is given;
+// with foreign ones it records nothing and answers 0.
 struct Callbacks {
-    static int32_t KRV_CALL Interrupt(void* c, void*) {
-        FakeHost& h = Host(c);
+    static int32_t KRV_CALL Interrupt(void* c, void* d) {
+        FakeHost* hp = Checked(c, d, 5);
+        if (!hp) return 0;
+        FakeHost& h = *hp;
         h.calls.push_back({5, {}, {}});
         int n = h.interruptCalls_++;
         return h.interruptAfter >= 0 && n >= h.interruptAfter ? 1 : 0;
     }
-    static int32_t KRV_CALL Param(void* c, void*, const char* name, char* value) {
-        FakeHost& h = Host(c);
+    static int32_t KRV_CALL Param(void* c, void* d, const char* name, char* value) {
+        FakeHost* hp = Checked(c, d, 6);
+        if (!hp) return 0;
+        FakeHost& h = *hp;
         h.calls.push_back({6, {name}, {}});
         std::string v;
         for (auto* m : {&h.stored, &h.params})
@@ -43,9 +67,11 @@ struct Callbacks {
         Answer(h, value, 300, v);
         return 1;
     }
-    static int32_t KRV_CALL DeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, char* t2,
-                                       char* dir) {
-        FakeHost& h = Host(c);
+    static int32_t KRV_CALL DeviceData(void* c, void* d, int32_t* a, int32_t* b, char* t1,
+                                       char* t2, char* dir) {
+        FakeHost* hp = Checked(c, d, 11);
+        if (!hp) return 0;
+        FakeHost& h = *hp;
         h.calls.push_back({11, {}, {}});
         *a = h.first;
         *b = h.second;
@@ -54,86 +80,111 @@ struct Callbacks {
         Answer(h, dir, 260, h.exchangeDir);
         return 1;
     }
-    static int32_t KRV_CALL Add(void* c, void*, int32_t kind, const char* text) {
-        FakeHost& h = Host(c);
-        h.calls.push_back({12, {text}, {kind}});
-        h.messages.push_back({12, kind, text});
+    static int32_t Message(void* c, void* d, int32_t code, int32_t kind, const char* text) {
+        FakeHost* hp = Checked(c, d, code);
+        if (!hp) return 0;
+        hp->calls.push_back({code, {text}, {kind}});
+        hp->messages.push_back({code, kind, text});
         return 1;
     }
-    static int32_t KRV_CALL Change(void* c, void*, int32_t kind, const char* text) {
-        FakeHost& h = Host(c);
-        h.calls.push_back({13, {text}, {kind}});
-        h.messages.push_back({13, kind, text});
-        return 1;
+    static int32_t KRV_CALL Add(void* c, void* d, int32_t kind, const char* text) {
+        return Message(c, d, 12, kind, text);
     }
-    static int32_t KRV_CALL Formats(void* c, void*, int32_t i, char* out) {
-        FakeHost& h = Host(c);
+    static int32_t KRV_CALL Change(void* c, void* d, int32_t kind, const char* text) {
+        return Message(c, d, 13, kind, text);
+    }
+    static int32_t KRV_CALL Formats(void* c, void* d, int32_t i, char* out) {
+        FakeHost* hp = Checked(c, d, 14);
+        if (!hp) return 0;
+        FakeHost& h = *hp;
         h.calls.push_back({14, {}, {i}});
         if (i < 0 || static_cast<size_t>(i) >= h.weightedFormats.size()) return 0;
         Answer(h, out, 300, h.weightedFormats[static_cast<size_t>(i)]);
         return 1;
     }
-    static int32_t Rate(FakeHost& h, int32_t code, const std::vector<int32_t>& rates, int32_t i,
-                        int32_t* out) {
-        h.calls.push_back({code, {}, {i}});
+    static int32_t Rate(void* c, void* d, int32_t code, int32_t i, int32_t* out) {
+        FakeHost* hp = Checked(c, d, code);
+        if (!hp) return 0;
+        const std::vector<int32_t>& rates = code == 15 ? hp->vatRates : hp->vatRatesPrec;
+        hp->calls.push_back({code, {}, {i}});
         if (i < 0 || static_cast<size_t>(i) >= rates.size()) return 0;
         *out = rates[static_cast<size_t>(i)];
         return 1;
     }
-    static int32_t KRV_CALL Vat(void* c, void*, int32_t i, int32_t* out) {
-        return Rate(Host(c), 15, Host(c).vatRates, i, out);
+    static int32_t KRV_CALL Vat(void* c, void* d, int32_t i, int32_t* out) {
+        return Rate(c, d, 15, i, out);
     }
-    static int32_t KRV_CALL VatPrec(void* c, void*, int32_t i, int32_t* out) {
-        return Rate(Host(c), 32, Host(c).vatRatesPrec, i, out);
+    static int32_t KRV_CALL VatPrec(void* c, void* d, int32_t i, int32_t* out) {
+        return Rate(c, d, 32, i, out);
     }
-    static int32_t Store(void* c, int32_t code) {
-        Host(c).calls.push_back({code, {}, {}});
-        return Host(c).storeAnswer;
+    // The callbacks without arguments of their own: recorded, then the
+    // host's answer.
+    static int32_t Store(void* c, void* d, int32_t code) {
+        FakeHost* hp = Checked(c, d, code);
+        if (!hp) return 0;
+        hp->calls.push_back({code, {}, {}});
+        return hp->storeAnswer;
     }
-    static int32_t KRV_CALL Store16(void* c, void*) { return Store(c, 16); }
-    static int32_t KRV_CALL Store17(void* c, void*) { return Store(c, 17); }
-    static int32_t KRV_CALL Store18(void* c, void*) { return Store(c, 18); }
-    static int32_t KRV_CALL Goods(void* c, void*, char* rec, const char* key) {
-        FakeHost& h = Host(c);
+    static int32_t KRV_CALL Store16(void* c, void* d) { return Store(c, d, 16); }
+    static int32_t KRV_CALL Store17(void* c, void* d) { return Store(c, d, 17); }
+    static int32_t KRV_CALL Store18(void* c, void* d) { return Store(c, d, 18); }
+    static int32_t KRV_CALL Goods(void* c, void* d, char* rec, const char* key) {
+        FakeHost* hp = Checked(c, d, 19);
+        if (!hp) return 0;
+        FakeHost& h = *hp;
         h.calls.push_back({19, {key}, {}});
         auto it = h.goods.find(key);
         Answer(h, rec, 2048, it == h.goods.end() ? "" : it->second);
         return it != h.goods.end();
     }
-    static int32_t KRV_CALL Refresh(void* c, void*) { return Store(c, 20); }
-    static int32_t KRV_CALL ChangeParam(void* c, void*, const char* name, const char* value) {
-        FakeHost& h = Host(c);
+    static int32_t KRV_CALL Refresh(void* c, void* d) { return Store(c, d, 20); }
+    static int32_t KRV_CALL ChangeParam(void* c, void* d, const char* name, const char* value) {
+        FakeHost* hp = Checked(c, d, 21);
+        if (!hp) return 0;
+        FakeHost& h = *hp;
         h.calls.push_back({21, {name, value}, {}});
         if (h.refuseStore) return 0;
         h.stored[name] = value;
         return 1;
     }
-    static int32_t KRV_CALL Take(void* c, void*, const char* r) {
-        Host(c).calls.push_back({22, {r}, {}});
-        return Host(c).resourceAnswer;
+    static int32_t KRV_CALL Take(void* c, void* d, const char* r) {
+        FakeHost* hp = Checked(c, d, 22);
+        if (!hp) return 0;
+        hp->calls.push_back({22, {r}, {}});
+        return hp->resourceAnswer;
     }
-    static int32_t KRV_CALL Release(void* c, void*, const char* r) {
-        Host(c).calls.push_back({23, {r}, {}});
+    static int32_t KRV_CALL Release(void* c, void* d, const char* r) {
+        FakeHost* hp = Checked(c, d, 23);
+        if (!hp) return 0;
+        hp->calls.push_back({23, {r}, {}});
         return 1;
     }
-    static int32_t KRV_CALL Alarm(void* c, void*) { return Store(c, 24); }
-    static int32_t KRV_CALL Suspend(void* c, void*, const char* t, int32_t v) {
-        Host(c).calls.push_back({25, {t}, {v}});
+    static int32_t KRV_CALL Alarm(void* c, void* d) { return Store(c, d, 24); }
+    static int32_t KRV_CALL Suspend(void* c, void* d, const char* t, int32_t v) {
+        FakeHost* hp = Checked(c, d, 25);
+        if (!hp) return 0;
+        hp->calls.push_back({25, {t}, {v}});
         return v;
     }
-    static int32_t KRV_CALL Counters(void* c, void*, int32_t* v, int32_t n) {
-        Host(c).calls.push_back({28, {}, {n, n > 0 && v ? v[0] : 0}});
+    static int32_t KRV_CALL Counters(void* c, void* d, int32_t* v, int32_t n) {
+        FakeHost* hp = Checked(c, d, 28);
+        if (!hp) return 0;
+        hp->calls.push_back({28, {}, {n, n > 0 && v ? v[0] : 0}});
         return 1;
     }
-    static int32_t KRV_CALL CountersTime(void* c, void*, int32_t* v, int32_t n, const char* t) {
-        Host(c).calls.push_back({31, {t}, {n, n > 0 && v ? v[0] : 0}});
+    static int32_t KRV_CALL CountersTime(void* c, void* d, int32_t* v, int32_t n, const char* t) {
+        FakeHost* hp = Checked(c, d, 31);
+        if (!hp) return 0;
+        hp->calls.push_back({31, {t}, {n, n > 0 && v ? v[0] : 0}});
         return 1;
     }
-    static int32_t KRV_CALL AddGoods(void* c, void*, const char* t1, int32_t i1, const char* t2,
+    static int32_t KRV_CALL AddGoods(void* c, void* d, const char* t1, int32_t i1, const char* t2,
                                      int32_t i2, const char* t3, const char* t4, int32_t i3,
                                      double, double, double, double, int32_t i4, int32_t i5,
                                      const char* t5) {
-        Host(c).calls.push_back({33, {t1, t2, t3, t4, t5}, {i1, i2, i3, i4, i5}});
+        FakeHost* hp = Checked(c, d, 33);
+        if (!hp) return 0;
+        hp->calls.push_back({33, {t1, t2, t3, t4, t5}, {i1, i2, i3, i4, i5}});
         return i1;
     }
     static int32_t KRV_CALL Translate(char* out, int32_t size, const char* section,
@@ -148,9 +199,10 @@ struct Callbacks {
     }
 };
 
-FakeHost::FakeHost() = default;
+FakeHost::FakeHost() { g_liveHosts.insert(this); }
 
 FakeHost::~FakeHost() {
+    g_liveHosts.erase(this);
     if (g_translator == this) g_translator = nullptr;
 }
 

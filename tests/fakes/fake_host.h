@@ -1,7 +1,8 @@
 // A fake host: registers every callback, records every call and answers what
 // a test tells it to. The cookie passed to the library is the FakeHost itself;
 // the translation function (which gets no cookie) reaches the host that
-// registered it last.
+// registered it last. A callback that gets a cookie other than a live fake
+// host, or a device other than Device(), fails the running test.
 #pragma once
 
 #include <cstdint>

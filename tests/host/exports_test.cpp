@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <type_traits>
 
 #include "fakes/test_library.h"
 #include "krvdll.h"
@@ -10,6 +11,28 @@
 
 namespace krv::test {
 namespace {
+
+// A host that loads the library through the header's function-pointer types
+// calls exactly the exported functions: a type that drifted from its
+// declaration would corrupt the stack (32-bit) or the arguments.
+#define KRV_SAME_TYPE(name) \
+    static_assert(std::is_same_v<decltype(&KRVDLL##name), KRVDLL##name##Fn>, #name);
+KRV_SAME_TYPE(TypBiblioteki)
+KRV_SAME_TYPE(Wlasciwosci)
+KRV_SAME_TYPE(WlasciwosciUrzadzenia)
+KRV_SAME_TYPE(RejestrujBiblioteke)
+KRV_SAME_TYPE(RejestrujCallback)
+KRV_SAME_TYPE(ZwolnijBiblioteke)
+KRV_SAME_TYPE(SerKasJakSzukacParagonu)
+KRV_SAME_TYPE(SerKasOpisOkna)
+KRV_SAME_TYPE(SerKasPokazOkno)
+KRV_SAME_TYPE(SerKasNazwaZasobuDzielonego)
+KRV_SAME_TYPE(SerKasOperacja)
+KRV_SAME_TYPE(SerKasPodtrzymajSesje)
+KRV_SAME_TYPE(UstawJezykKomponentow)
+KRV_SAME_TYPE(Parametr)
+KRV_SAME_TYPE(TekstListyParametru)
+#undef KRV_SAME_TYPE
 
 struct Buffer {
     char data[KRV_TEXT_BUFFER];

@@ -52,6 +52,7 @@ std::string DefaultLibraryPath() {
     const std::string dir = ExecutableDir();
     const std::string candidates[] = {
         dir + LibraryFileName(),
+        dir + TARVISCO_BIN_TO_LIB "/" + LibraryFileName(),  // installed: bin -> lib
         dir + "../../src/" + LibraryFileName(),  // build/<kind>/tools/krvhost -> build/<kind>/src
     };
     for (const std::string& c : candidates) {

@@ -32,6 +32,7 @@ const char kUsage[] =
     "  --lang FILE          translations of the library's texts (section/key=text lines)\n"
     "  --trace              log every callback of the library on standard error\n"
     "  --help               this text\n"
+    "  --version            krvhost's version (that of the library it was built with)\n"
     "\n"
     "exit codes: 0 done (export: result stored), 1 operation failed (sales: malformed\n"
     "            lines), 2 bad usage or unreadable file,\n"
@@ -73,6 +74,9 @@ int main(int argc, char** argv) {
             o.digi = true;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return kExitOk;
+        } else if (a == "--version") {
+            std::fputs("krvhost " TARVISCO_VERSION "\n", stdout);
             return kExitOk;
         } else if (a.rfind("--", 0) == 0 && o.command != "set") {
             std::fprintf(stderr, "krvhost: unknown option %s\n%s", a.c_str(), kUsage);
