@@ -1,5 +1,6 @@
 #include "support/ftp_listing.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -259,7 +260,8 @@ std::optional<FtpListingEntry> ParseMlsdLine(std::string_view line) {
         if (key == "type") {
             type = Lower(value);
         } else if (key == "size" || key == "sizd") {
-            e.size = Number<int64_t>(value).value_or(0);
+            // A negative size is no size: read like any other unreadable one.
+            e.size = std::max<int64_t>(Number<int64_t>(value).value_or(0), 0);
         } else if (key == "modify" && value.size() >= 14) {
             auto y = Number<int>(value.substr(0, 4)), mo = Number<int>(value.substr(4, 2)),
                  d = Number<int>(value.substr(6, 2)), h = Number<int>(value.substr(8, 2)),

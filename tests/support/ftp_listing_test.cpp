@@ -105,6 +105,10 @@ TEST(FtpListingTest, MachineListingFacts) {
         {"size=3;type=file; name;with;semicolons", Kind::kFile, "name;with;semicolons", "", 3,
          0.0},
         {"type=file;modify=2026; bad time", Kind::kFile, "bad time", "", 0, 0.0},
+        // A negative size is no size, like one that is not a number.
+        {"type=file;size=-1999; minus", Kind::kFile, "minus", "", 0, 0.0},
+        {"01-00t9pe=file;size=-1999 50 ", Kind::kOther, "50 ", "", 0, 0.0},
+        {"type=dir;sizd=-1; negative folder", Kind::kDirectory, "negative folder", "", 0, 0.0},
     };
     for (const Want& w : table) Check(w, ParseMlsdLine(Utf8ToCp1250(w.line)));
     for (const char* skipped : {"type=cdir;modify=20261208221530; /home", "type=pdir; ..",

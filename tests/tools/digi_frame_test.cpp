@@ -184,6 +184,31 @@ TEST(DigiFrame, RandomRecordsComeBackFromTheDecoderWithEveryField) {
     }
 }
 
+// A write frame may leave out the barcode fields; the record read from it
+// must encode to a frame that reads back the same (what the simulator stores
+// is what it would send on).
+TEST(DigiFrame, FrameWithoutBarcodeDataReadsAsTheBarcodeTheEncoderSendsForNone) {
+    // Status 2 has only the label-format bit: no barcode format, no barcode data.
+    const std::string frame = Bytes(
+        "F1 25 00 00 00 01 00 3B 54 00 01 00 00 00 39 11 05 22 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+        " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    std::string error;
+    std::optional<Frame> f = Decode(frame, &error);
+    ASSERT_TRUE(f) << error;
+    EXPECT_EQ(f->record.plu, 1u);
+    EXPECT_EQ(f->record.price, 391105u);
+    EXPECT_EQ(f->record.label_format, 0x22);
+    EXPECT_EQ(f->record.barcode_format, 0);
+    EXPECT_EQ(f->record.barcode, "00000000000000");
+    std::optional<Frame> back = Decode(tools::digi::EncodeWrite(f->record), &error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->record, f->record);
+    // An empty barcode is sent as 14 zeros, and read back as them.
+    std::optional<Frame> none = Decode(tools::digi::EncodeWrite(tools::digi::PluRecord{}), &error);
+    ASSERT_TRUE(none) << error;
+    EXPECT_EQ(none->record.barcode, "00000000000000");
+}
+
 TEST(DigiFrame, DecoderRefusesWhatItCannotRead) {
     const std::string good = tools::digi::EncodeWrite(tools::digi::PluRecord{});
     std::string error;

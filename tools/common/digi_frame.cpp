@@ -172,6 +172,9 @@ bool DecodeWrite(std::string_view frame, PluRecord* r, std::string* error) {
     };
     if ((s2a & kHasLabelFormat) && !byte("label format", &r->label_format)) return false;
     if ((s2a & kHasBarcodeFormat) && !byte("barcode format", &r->barcode_format)) return false;
+    // A frame without barcode data carries the barcode the encoder sends for
+    // none: 14 zeros (a record's barcode is always 14 digits).
+    r->barcode = std::string(14, '0');
     if (s2a & kHasBarcodeData) {
         std::string_view code;
         if (!in.Take(7, &code)) return Fail(error, "no barcode data");
