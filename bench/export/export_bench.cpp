@@ -19,7 +19,6 @@
 // Settings of the file-only export: file only, full codes, goods numbers from
 // the host, ingredient lines from all four descriptions, sell-by and use-by
 // dates.
-#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -37,6 +36,7 @@
 #include <vector>
 
 #include "goods_generator.h"
+#include "host_library.h"
 #include "krvdll.h"
 
 namespace {
@@ -96,43 +96,21 @@ int32_t KRV_CALL Stored(void* c, void*) {
     return 1;
 }
 
-struct Library {
-    void* so = nullptr;
-    decltype(&KRVDLLRejestrujBiblioteke) reg = nullptr;
-    decltype(&KRVDLLRejestrujCallback) cb = nullptr;
-    decltype(&KRVDLLSerKasOperacja) op = nullptr;
-    decltype(&KRVDLLZwolnijBiblioteke) release = nullptr;
+// The library under measurement: this build's, or another build named by
+// TARVISCO_BENCH_LIBRARY (an older one, to compare).
+const char* LibraryPath() {
+    const char* path = std::getenv("TARVISCO_BENCH_LIBRARY");
+    return path && *path ? path : TARVISCO_LIBRARY;
+}
 
-    Library() {
-        // Another build of the library (an older one, to compare) may be named.
-        const char* path = std::getenv("TARVISCO_BENCH_LIBRARY");
-        so = dlopen(path && *path ? path : TARVISCO_LIBRARY, RTLD_NOW);
-        if (!so) {
-            std::fprintf(stderr, "%s\n", dlerror());
-            std::exit(2);
-        }
-        reg = reinterpret_cast<decltype(reg)>(dlsym(so, "KRVDLLRejestrujBiblioteke"));
-        cb = reinterpret_cast<decltype(cb)>(dlsym(so, "KRVDLLRejestrujCallback"));
-        op = reinterpret_cast<decltype(op)>(dlsym(so, "KRVDLLSerKasOperacja"));
-        release = reinterpret_cast<decltype(release)>(dlsym(so, "KRVDLLZwolnijBiblioteke"));
-    }
-
-    // One export for the host; false when the host was told of an error.
-    bool Export(Host& host) {
-        void* lib = reg(&host, nullptr, nullptr, nullptr);
-        cb(lib, reinterpret_cast<void*>(&Never), KRV_CB_INTERRUPT);
-        cb(lib, reinterpret_cast<void*>(&Param), KRV_CB_PARAMETER_VALUE);
-        cb(lib, reinterpret_cast<void*>(&DeviceData), KRV_CB_DEVICE_DATA);
-        cb(lib, reinterpret_cast<void*>(&Message), KRV_CB_ADD_MESSAGE);
-        cb(lib, reinterpret_cast<void*>(&Message), KRV_CB_CHANGE_LAST_MESSAGE);
-        cb(lib, reinterpret_cast<void*>(&Stored), KRV_CB_STORE_EXPORT_RESULT);
-        char buf[301] = "";
-        void* session = nullptr;
-        op(lib, &host, &session, buf, KRV_OP_EXPORT, 0);
-        release(lib);
-        return host.errors == 0;
-    }
-};
+// One export for the host; false when the host was told of an error.
+bool Export(const bench::HostLibrary& library, Host& host) {
+    library.Export({&host, reinterpret_cast<void*>(&Never), reinterpret_cast<void*>(&Param),
+                    reinterpret_cast<void*>(&DeviceData), reinterpret_cast<void*>(&Message),
+                    reinterpret_cast<void*>(&Stored)},
+                   &host);
+    return host.errors == 0;
+}
 
 Host MakeHost(const fs::path& dir, const char* zlacze) {
     Host h;
@@ -202,10 +180,10 @@ Measure RunChild(const std::vector<std::string>& args) {
 
 // The child side of an export run: prints the seconds of the call.
 int ExportInChild(const char* dir) {
-    Library library;
+    bench::HostLibrary library(LibraryPath(), "export_bench");
     Host host = MakeHost(dir, "0");
     const int64_t start = NowNs();
-    const bool ok = library.Export(host);
+    const bool ok = Export(library, host);
     const int64_t ns = NowNs() - start;
     if (!ok) {
         std::fprintf(stderr, "export failed: %s\n", host.lastError.c_str());
@@ -305,7 +283,7 @@ int Run(int goods, int rounds, int largeGoods) {
     fs::remove_all(dir / std::to_string(largeGoods));
 
     // Latency: semaphore -> return.
-    Library library;
+    bench::HostLibrary library(LibraryPath(), "export_bench");
     fs::path small_dir = dir / "small";
     fs::create_directories(small_dir);
     krv::bench::WriteGoodsFile((small_dir / "kasa.exp").string(), {50, 7, 85});
@@ -315,7 +293,7 @@ int Run(int goods, int rounds, int largeGoods) {
     for (int r = 0; r < kLatencyRuns; ++r) {
         fs::remove(small_dir / "semafor.time");
         Host host = MakeHost(small_dir, "1");
-        if (!library.Export(host)) {
+        if (!Export(library, host)) {
             std::fprintf(stderr, "export with the program failed: %s\n", host.lastError.c_str());
             return 1;
         }

@@ -11,7 +11,6 @@
 // grew at all.
 #include <dirent.h>
 #include <fcntl.h>
-#include <dlfcn.h>
 #include <malloc.h>
 #include <signal.h>
 #include <spawn.h>
@@ -30,6 +29,7 @@
 #include <vector>
 
 #include "goods_generator.h"
+#include "host_library.h"
 #include "krvdll.h"
 
 extern char** environ;
@@ -73,42 +73,17 @@ int32_t KRV_CALL Stored(void* c, void*) {
     return 1;
 }
 
-struct Library {
-    void* so = nullptr;
-    decltype(&KRVDLLRejestrujBiblioteke) reg = nullptr;
-    decltype(&KRVDLLRejestrujCallback) cb = nullptr;
-    decltype(&KRVDLLSerKasOperacja) op = nullptr;
-    decltype(&KRVDLLZwolnijBiblioteke) release = nullptr;
-
-    explicit Library(const char* path) {
-        so = dlopen(path, RTLD_NOW);
-        if (!so) {
-            std::fprintf(stderr, "soak: %s\n", dlerror());
-            std::exit(2);
-        }
-        reg = reinterpret_cast<decltype(reg)>(dlsym(so, "KRVDLLRejestrujBiblioteke"));
-        cb = reinterpret_cast<decltype(cb)>(dlsym(so, "KRVDLLRejestrujCallback"));
-        op = reinterpret_cast<decltype(op)>(dlsym(so, "KRVDLLSerKasOperacja"));
-        release = reinterpret_cast<decltype(release)>(dlsym(so, "KRVDLLZwolnijBiblioteke"));
-    }
-
-    bool Export(Host& host) {
-        host.errors = 0;
-        int storedBefore = host.stored;
-        void* lib = reg(&host, nullptr, nullptr, nullptr);
-        cb(lib, reinterpret_cast<void*>(&Never), KRV_CB_INTERRUPT);
-        cb(lib, reinterpret_cast<void*>(&Param), KRV_CB_PARAMETER_VALUE);
-        cb(lib, reinterpret_cast<void*>(&DeviceData), KRV_CB_DEVICE_DATA);
-        cb(lib, reinterpret_cast<void*>(&Message), KRV_CB_ADD_MESSAGE);
-        cb(lib, reinterpret_cast<void*>(&Message), KRV_CB_CHANGE_LAST_MESSAGE);
-        cb(lib, reinterpret_cast<void*>(&Stored), KRV_CB_STORE_EXPORT_RESULT);
-        char buf[301] = "";
-        void* session = nullptr;
-        op(lib, &host, &session, buf, KRV_OP_EXPORT, 0);
-        release(lib);
-        return host.errors == 0 && host.stored == storedBefore + 1;
-    }
-};
+// One export through the library; false when the host was told of an error or
+// no result was stored.
+bool Export(const bench::HostLibrary& library, Host& host) {
+    host.errors = 0;
+    int storedBefore = host.stored;
+    library.Export({&host, reinterpret_cast<void*>(&Never), reinterpret_cast<void*>(&Param),
+                    reinterpret_cast<void*>(&DeviceData), reinterpret_cast<void*>(&Message),
+                    reinterpret_cast<void*>(&Stored)},
+                   &host);
+    return host.errors == 0 && host.stored == storedBefore + 1;
+}
 
 struct Sample {
     long heap = 0;      // bytes in use by malloc
@@ -239,7 +214,7 @@ int main(int argc, char** argv) {
         krv::bench::WriteGoodsFile((dir / "kasa.exp").string(), options);
     }
 
-    Library library(TARVISCO_LIBRARY);
+    bench::HostLibrary library(TARVISCO_LIBRARY, "soak");
     const int warmUp = exports < 100 ? exports / 2 : 50;
     const int helpers = viaScale ? 1 : 0;  // the simulator is ours, not the library's
     Sample before;
@@ -249,7 +224,7 @@ int main(int argc, char** argv) {
         if (i == warmUp) before = Measure(helpers);
         // The archive grows with every export: keep it from filling the disk.
         if (i % 100 == 0) fs::remove(dir / "ARCH2.EXP");
-        if (!library.Export(host)) {
+        if (!Export(library, host)) {
             if (++failed <= 3)
                 std::fprintf(stderr, "soak: export %d failed: %s\n", i + 1, host.lastError.c_str());
         }
