@@ -161,19 +161,16 @@ class KSExpBuf : public TLQuickSort {
     }
 
   private:
-    // The goods table's columns, looked up once.
+    // The columns of the goods and partner tables, one per record field
+    // (towrec_fields.h, kontrrec_fields.h), looked up once.
+#define KRV_COLUMN_POINTER(member, ...) TMField* member = nullptr;
     struct GoodsColumns {
-        TMField *plu, *koldod, *kod, *cena, *cena_hurt, *cena_noc, *cena_dod, *nazwa, *stawka,
-            *stawka_prec, *jedn, *czy_wazony, *precyzja, *wagowo_ilosciowy, *opakowanie,
-            *cena_otwarta, *kod_opakowania, *plu_opakowania, *nr_asort, *status, *nr_buf, *plu_rec,
-            *tr_ok, *flag, *add_rec, *org_barcode, *org_status, *opis1, *opis2, *PKWiU, *SWW,
-            *TerminW, *fd_nr_src_buf, *fd_from_ecr, *fd_tow_z_kontr, *opis3, *opis4, *poziom_cen,
-            *ile_w_kodzie, *fd_dod_rabat_tow, *nazwa_pelna, *ile_jedn;
+        KRV_TOWREC_FIELDS(KRV_COLUMN_POINTER)
     };
     struct PartnerColumns {
-        TMField *KontrId, *Nazwa, *Skrot, *Ulica, *Kod, *Miasto, *Telefon, *NIP, *KodKarty,
-            *TermWaznKarty, *KartaAktywna, *PoziomRabatu, *RabatOdbiorcy, *NrBuf, *IloscPunktow;
+        KRV_KONTRREC_FIELDS(KRV_COLUMN_POINTER)
     };
+#undef KRV_COLUMN_POINTER
 
     void BuildTables();
     // `fresh`: the row was just appended and holds only zeros and empty

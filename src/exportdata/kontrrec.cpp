@@ -1,5 +1,7 @@
 #include "exportdata/kontrrec.h"
 
+#include <ostream>
+
 #include "exportdata/ljwords.h"
 #include "support/exception.h"
 #include "support/strutil.h"
@@ -8,21 +10,21 @@
 namespace krv {
 
 void KSKontrRec::Clear() {
-    KontrId = 0;
-    Nazwa.clear();
-    Skrot.clear();
-    Ulica.clear();
-    Kod.clear();
-    Miasto.clear();
-    Telefon.clear();
-    NIP.clear();
-    KodKarty.clear();
-    TermWaznKarty = 0;
-    KartaAktywna = false;
-    PoziomRabatu = 0;
-    RabatOdbiorcy = 0;
-    IloscPunktow = 0;
-    NrBuf = -1;
+#define KRV_KONTRREC_RESET(member, kind, init) member = init;
+    KRV_KONTRREC_FIELDS(KRV_KONTRREC_RESET)
+#undef KRV_KONTRREC_RESET
+}
+
+std::string KSKontrRec::Text() const {
+    std::string text;
+#define KRV_KONTRREC_TEXT(member, ...) field::AppendText(text, #member, member);
+    KRV_KONTRREC_FIELDS(KRV_KONTRREC_TEXT)
+#undef KRV_KONTRREC_TEXT
+    return text;
+}
+
+std::ostream& operator<<(std::ostream& out, const KSKontrRec& rec) {
+    return out << rec.Text();
 }
 
 bool KSKontrRec::Bool(char c, const TMLgExtTools* lg) {

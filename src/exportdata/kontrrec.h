@@ -1,18 +1,22 @@
-// KSKontrRec: a partner of the host's goods file ("KON" and "KONA" lines);
-// KSAsort: an assortment ("ASS" lines).
+// KSKontrRec: a partner of the host's goods file ("KON" and "KONA" lines),
+// its fields listed in kontrrec_fields.h; KSAsort: an assortment ("ASS"
+// lines).
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
+#include "exportdata/kontrrec_fields.h"
+#include "exportdata/record_field.h"
 #include "support/lgext.h"
 
 namespace krv {
 
 class KSKontrRec {
   public:
-    KSKontrRec() { Clear(); }
+    // The defaults of kontrrec_fields.h.
     void Clear();
     // Fills the record from a line; throws the translated format error or
     // EConvertError for a bad number or date.
@@ -20,15 +24,19 @@ class KSKontrRec {
     // "T"/"t" true, "F"/"f" false, anything else the format error.
     static bool Bool(char c, const TMLgExtTools* lg);
 
-    int32_t KontrId = 0;
-    std::string Nazwa, Skrot, Ulica, Kod, Miasto, Telefon, NIP, KodKarty;
-    double TermWaznKarty = 0;  // the card's expiry date
-    bool KartaAktywna = false;
-    int32_t PoziomRabatu = 0;
-    double RabatOdbiorcy = 0;
-    int32_t IloscPunktow = 0;
-    int32_t NrBuf = -1;  // row in the buffer's partner table
+    // Text of every field, "name=value" in column order, for messages and
+    // test failures.
+    std::string Text() const;
+
+    bool operator==(const KSKontrRec&) const = default;
+
+#define KRV_KONTRREC_MEMBER(member, kind, init) field::kind::Type member = init;
+    KRV_KONTRREC_FIELDS(KRV_KONTRREC_MEMBER)
+#undef KRV_KONTRREC_MEMBER
 };
+
+// The record's Text(); test frameworks print failed comparisons with it.
+std::ostream& operator<<(std::ostream& out, const KSKontrRec& rec);
 
 class KSAsort {
   public:

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <ostream>
 
 #include "exportdata/field_views.h"
 #include "exportdata/ljwords.h"
@@ -76,39 +77,22 @@ const char* StatusWord(int32_t status) {
 }
 
 void KSTowRec::Clear() {
-    plu = 0;
-    koldod = 0;
-    kod.clear();
-    nazwa.clear();
-    cena = cena_hurt = cena_noc = cena_dod = 0;
-    stawka = 0;
-    stawka_prec = 0;
-    jedn = 0;
-    czy_wazony = false;
-    precyzja = 0;
-    wagowo_ilosciowy = false;
-    opakowanie = false;
-    cena_otwarta = true;
-    kod_opakowania.assign(1, '0');
-    plu_opakowania = 0;
-    nr_asort = 0;
-    status = kStatusNone;
-    opis1.clear();
-    opis2.clear();
-    opis3.clear();
-    opis4.clear();
-    fd_dod_rabat_tow = 0;
-    nazwa_pelna.clear();
-    ile_jedn = 0;
-    nr_buf = -1;
-    plu_rec.clear();
-    tr_ok = false;
-    flag = false;
-    add_rec = false;
-    org_barcode.clear();
-    org_status = kStatusNone;
-    fd_from_ecr = false;
-    fd_tow_z_kontr = false;
+#define KRV_TOWREC_RESET(member, kind, init, clear, ...) \
+    if constexpr (field::clear == field::Reset) member = init;
+    KRV_TOWREC_FIELDS(KRV_TOWREC_RESET)
+#undef KRV_TOWREC_RESET
+}
+
+std::string KSTowRec::Text() const {
+    std::string text;
+#define KRV_TOWREC_TEXT(member, ...) field::AppendText(text, #member, member);
+    KRV_TOWREC_FIELDS(KRV_TOWREC_TEXT)
+#undef KRV_TOWREC_TEXT
+    return text;
+}
+
+std::ostream& operator<<(std::ostream& out, const KSTowRec& rec) {
+    return out << rec.Text();
 }
 
 bool KSTowRec::Bool(char c, const TMLgExtTools* lg) {

@@ -1,11 +1,15 @@
 // KSTowRec: one goods record of the host's goods file ("PLU" lines). Its
-// field names are the column names of the export buffer's goods table.
+// fields, with their kinds and defaults, are listed in towrec_fields.h; their
+// names are the column names of the export buffer's goods table.
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
+#include "exportdata/record_field.h"
+#include "exportdata/towrec_fields.h"
 #include "support/lgext.h"
 
 namespace krv {
@@ -27,11 +31,8 @@ const char* StatusWord(int32_t status);
 
 class KSTowRec {
   public:
-    KSTowRec() { Clear(); }
-
-    // The defaults of an empty record. PKWiU, SWW, TerminW, poziom_cen,
-    // ile_w_kodzie and fd_nr_src_buf are left alone: FromLine always sets the
-    // first five, and the last is only ever copied.
+    // The defaults of an empty record, except for the fields that the list
+    // marks Keep (towrec_fields.h).
     void Clear();
 
     // Fills the record from a line split at ";" (field 0 is the tag). Throws
@@ -48,44 +49,18 @@ class KSTowRec {
     // 1 wholesale, 2 night, 3 additional, anything else the retail price.
     double CenaAkt(int type) const;
 
-    int32_t plu = 0;
-    int32_t koldod = 0;
-    std::string kod;
-    std::string nazwa;
-    double cena = 0;
-    double cena_hurt = 0;
-    double cena_noc = 0;
-    double cena_dod = 0;
-    int32_t stawka = 0;       // whole percent; negative: a rate without a percentage
-    int32_t stawka_prec = 0;  // hundredths of a percent; -1: without a percentage
-    int32_t jedn = 0;
-    bool czy_wazony = false;
-    int32_t precyzja = 0;
-    bool wagowo_ilosciowy = false;
-    bool opakowanie = false;
-    bool cena_otwarta = true;
-    std::string kod_opakowania;
-    int32_t plu_opakowania = 0;
-    int32_t nr_asort = 0;
-    int32_t status = kStatusNone;
-    std::string opis1, opis2, opis3, opis4;
-    std::string PKWiU, SWW;
-    int32_t TerminW = 0;
-    int32_t poziom_cen = 0;    // -1 none, 1..3 an alternative price
-    int32_t ile_w_kodzie = 0;  // price scale in thousandths; 1000 unscaled
-    double fd_dod_rabat_tow = 0;
-    std::string nazwa_pelna;
-    int32_t ile_jedn = 0;
-    int32_t nr_buf = -1;               // row in the export buffer
-    std::string plu_rec;               // the device's record text
-    bool tr_ok = false;                // transferred to the device
-    bool flag = false;                 // marker of the comparisons
-    bool add_rec = false;              // added by a comparison
-    std::string org_barcode;           // kod as read from the file
-    int32_t org_status = kStatusNone;  // status as read from the file
-    int32_t fd_nr_src_buf = 0;
-    bool fd_from_ecr = false;
-    bool fd_tow_z_kontr = false;
+    // Text of every field, "name=value" in column order, for messages and
+    // test failures.
+    std::string Text() const;
+
+    bool operator==(const KSTowRec&) const = default;
+
+#define KRV_TOWREC_MEMBER(member, kind, init, ...) field::kind::Type member = init;
+    KRV_TOWREC_FIELDS(KRV_TOWREC_MEMBER)
+#undef KRV_TOWREC_MEMBER
 };
+
+// The record's Text(); test frameworks print failed comparisons with it.
+std::ostream& operator<<(std::ostream& out, const KSTowRec& rec);
 
 }  // namespace krv
