@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 
 #include "exportdata/test_files.h"
 #include "fakes/test_library.h"
@@ -81,25 +80,7 @@ TEST(KSExpBufTest, EveryGoodsFieldGoesInAndComesBack) {
     buf.CzytajRec(1, &out);
     KSTowRec want = in;
     want.nr_buf = 1;
-    auto same = [](const KSTowRec& a, const KSTowRec& b) {
-        return std::tie(a.plu, a.koldod, a.kod, a.nazwa, a.cena, a.cena_hurt, a.cena_noc,
-                        a.cena_dod, a.stawka, a.stawka_prec, a.jedn, a.czy_wazony, a.precyzja,
-                        a.wagowo_ilosciowy, a.opakowanie, a.cena_otwarta, a.kod_opakowania,
-                        a.plu_opakowania, a.nr_asort, a.status, a.nr_buf, a.plu_rec, a.tr_ok,
-                        a.flag, a.add_rec, a.org_barcode, a.org_status, a.opis1, a.opis2, a.opis3,
-                        a.opis4, a.PKWiU, a.SWW, a.TerminW, a.fd_nr_src_buf, a.fd_from_ecr,
-                        a.fd_tow_z_kontr, a.poziom_cen, a.ile_w_kodzie, a.fd_dod_rabat_tow,
-                        a.nazwa_pelna, a.ile_jedn) ==
-               std::tie(b.plu, b.koldod, b.kod, b.nazwa, b.cena, b.cena_hurt, b.cena_noc,
-                        b.cena_dod, b.stawka, b.stawka_prec, b.jedn, b.czy_wazony, b.precyzja,
-                        b.wagowo_ilosciowy, b.opakowanie, b.cena_otwarta, b.kod_opakowania,
-                        b.plu_opakowania, b.nr_asort, b.status, b.nr_buf, b.plu_rec, b.tr_ok,
-                        b.flag, b.add_rec, b.org_barcode, b.org_status, b.opis1, b.opis2, b.opis3,
-                        b.opis4, b.PKWiU, b.SWW, b.TerminW, b.fd_nr_src_buf, b.fd_from_ecr,
-                        b.fd_tow_z_kontr, b.poziom_cen, b.ile_w_kodzie, b.fd_dod_rabat_tow,
-                        b.nazwa_pelna, b.ile_jedn);
-    };
-    EXPECT_TRUE(same(out, want));
+    EXPECT_EQ(out, want);
     // The device read fills exactly its columns over a record that held
     // another row: the rest keeps the old row's values.
     KSTowRec device;
@@ -117,7 +98,7 @@ TEST(KSExpBufTest, EveryGoodsFieldGoesInAndComesBack) {
         mixed.*member = in.*member;
     mixed.czy_wazony = in.czy_wazony;
     mixed.wagowo_ilosciowy = in.wagowo_ilosciowy;
-    EXPECT_TRUE(same(device, mixed));
+    EXPECT_EQ(device, mixed);
     // The goods table is the source of truth for name-based readers too.
     buf.Towary().SetPosition(1);
     EXPECT_EQ(buf.Towary().FieldByName("nazwa_pelna")->GetAsString(), "Chleb razowy");
@@ -136,7 +117,7 @@ TEST(KSExpBufTest, EveryGoodsFieldGoesInAndComesBack) {
     EXPECT_EQ(buf.GetStatusCount(kStatusDelete), 1);
     KSTowRec again;
     buf.CzytajRec(1, &again);
-    EXPECT_TRUE(same(again, out));
+    EXPECT_EQ(again, out);
     out.status = kStatusNone;
     buf.ZapiszRec(1, &out);
     EXPECT_EQ(buf.GetStatusCount(kStatusDelete), 0);
