@@ -10,7 +10,7 @@
 namespace krv {
 
 void KSKontrRec::Clear() {
-#define KRV_KONTRREC_RESET(member, kind, init) member = init;
+#define KRV_KONTRREC_RESET(member, kind, init) field::ToDefault(member, init);
     KRV_KONTRREC_FIELDS(KRV_KONTRREC_RESET)
 #undef KRV_KONTRREC_RESET
 }

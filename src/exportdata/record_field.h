@@ -33,6 +33,17 @@ enum OnClear { Reset, Keep };
 // Whether the device read of the export buffer takes the field.
 enum DeviceRead { Dev, No };
 
+// Sets a member to its default. Texts are emptied with clear(), which keeps
+// their storage: a record is cleared for every line of the goods file.
+template <typename T, typename V>
+void ToDefault(T& member, V value) {
+    member = value;
+}
+inline void ToDefault(std::string& member, const char* value) {
+    member.clear();
+    if (*value != '\0') member.append(value);
+}
+
 // "name=value" appended to a record's text, fields divided by "; ". Numbers
 // are written with "." whatever the process locale.
 void AppendText(std::string& out, std::string_view name, int32_t value);

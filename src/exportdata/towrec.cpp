@@ -78,7 +78,7 @@ const char* StatusWord(int32_t status) {
 
 void KSTowRec::Clear() {
 #define KRV_TOWREC_RESET(member, kind, init, clear, ...) \
-    if constexpr (field::clear == field::Reset) member = init;
+    if constexpr (field::clear == field::Reset) field::ToDefault(member, init);
     KRV_TOWREC_FIELDS(KRV_TOWREC_RESET)
 #undef KRV_TOWREC_RESET
 }
