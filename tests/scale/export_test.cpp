@@ -42,6 +42,16 @@ protected:
             EXPECT_FALSE(ProcessAlive(FakePid()));
         }
     }
+    // Blocks, on the real clock, until the fake program has written its
+    // process id and ended. As an action of a manual clock it puts the real
+    // program's end at a known moment of the manual time.
+    void UntilTheFakeHasEnded() {
+        for (int i = 0; i < 1500; ++i) {
+            if (Exists("fake.pid") && FakePid() != 0 && !ProcessAlive(FakePid())) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ADD_FAILURE() << "the fake program did not end within 30 s";
+    }
     // A following export with a working program succeeds.
     void ExpectNextSucceeds() {
         InstallFake("ok");
@@ -148,11 +158,16 @@ TEST_F(ExportRun, ProgramThatCannotStart) {
 TEST_F(ExportRun, CrashFailsFastWithTheExitStatus) {
     ThreeGoods();
     InstallFake("crash");
-    Param("DigiSM_Timeout", "300");
-    auto start = Clock::now();
-    Export();
-    // Seconds after the program's end, not the five minutes of the time-out.
-    EXPECT_LT(MsSince(start), 120000);
+    {
+        ManualClock clock;
+        clock.At(500, [&] { UntilTheFakeHasEnded(); });
+        platform::ScopedClock use(clock);
+        Export();
+        // The program ended by 0.5 s; its semaphore gets the two seconds of
+        // grace of a slow share, not the 20 s of the time-out.
+        EXPECT_GE(clock.Elapsed(), 2500);
+        EXPECT_LT(clock.Elapsed(), 2600);
+    }
     EXPECT_TRUE(Said("Sterownik zakończył działanie bez utworzenia pliku semafora (kod wyjścia 3)"))
         << AllMessages();
     ExpectCleanFailure();
@@ -333,9 +348,16 @@ TEST_F(ExportRun, ProgramEndingWithZeroBeforeItsSemaphore) {
     // One that ends with 0 and never writes it meets the time-out, which
     // says that the program had already ended.
     fs::remove(File("wynik.exp"));
+    fs::remove(File("fake.pid"));  // the launcher's
     Param("DigiSM_Timeout", "2");
     InstallFake("quit0");
-    Export();
+    {
+        ManualClock clock;
+        clock.At(500, [&] { UntilTheFakeHasEnded(); });
+        platform::ScopedClock use(clock);
+        Export();
+        EXPECT_EQ(clock.Elapsed(), 2000);
+    }
     EXPECT_TRUE(Said("Sterownik nie odpowiedział w zadanym czasie")) << AllMessages();
     EXPECT_TRUE(Said("Program SM_eth.exe zakończył już wcześniej działanie (kod wyjścia 0)"))
         << AllMessages();
