@@ -11,7 +11,7 @@ namespace krv::platform {
 class DirectoryWatch;
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Milliseconds of a monotonic clock (for intervals and time-outs).
@@ -39,13 +39,13 @@ Clock& CurrentClock();
 // the previous one at the end. For tests: it is not meant to change while an
 // operation is waiting on another thread.
 class ScopedClock {
-public:
+  public:
     explicit ScopedClock(Clock& clock);
     ~ScopedClock();
     ScopedClock(const ScopedClock&) = delete;
     ScopedClock& operator=(const ScopedClock&) = delete;
 
-private:
+  private:
     Clock* previous_;
 };
 

@@ -19,7 +19,7 @@
 namespace krv::test {
 
 class ManualClock : public platform::Clock {
-public:
+  public:
     // 2026-12-08 12:00:00 in the host's date value.
     static constexpr double kDefaultStart = 46364.5;
 
@@ -50,7 +50,7 @@ public:
     // The sleeps asked for, in order (waits for a change are not sleeps).
     std::vector<int32_t> Sleeps() const;
 
-private:
+  private:
     // Moves the time on and runs what fell due; true when something ran.
     bool Pass(int64_t ms);
 

@@ -1,8 +1,7 @@
 // The clock: the system's own implementation (monotonic time never goes
 // back, a sleep lasts at least about as long as asked, the date and time
 // agree with the system's calendar; only generous bounds, the machine may be
-// loaded), the seam that puts another clock in its place, and the manual
-// clock the other tests rely on.
+// loaded) and the seam that puts another clock in its place.
 #include "platform/clock.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@
 #include <ctime>
 
 #include "fakes/manual_clock.h"
-#include "platform/dir_watch.h"
 #include "support/tdttools.h"
 
 namespace krv::test {
@@ -51,9 +49,9 @@ TEST(SystemClockTest, MonotonicTimeNeverGoesBackAndSleepsLastAtLeastTheirTime) {
 TEST(SystemClockTest, DateAndTimeAgreeWithTheSystemCalendar) {
     const std::time_t t = std::time(nullptr);
     const std::tm local = *std::localtime(&t);
-    const double expected = TdtTools::EncodeDate(local.tm_year + 1900, local.tm_mon + 1,
-                                                 local.tm_mday) +
-                            TdtTools::EncodeTime(local.tm_hour, local.tm_min, local.tm_sec, 0);
+    const double expected =
+        TdtTools::EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
+        TdtTools::EncodeTime(local.tm_hour, local.tm_min, local.tm_sec, 0);
     const double now = platform::SystemClock().NowDateTime();
     // Seconds apart at most (the two reads straddle a little time).
     EXPECT_LT(std::fabs(now - expected) * 86400.0, 60.0) << now << " vs " << expected;
@@ -80,30 +78,6 @@ TEST(ClockSeamTest, AScopedClockStandsInAndTheSystemsComesBack) {
         EXPECT_EQ(TdtTools::Now(), ManualClock::kDefaultStart);
     }
     EXPECT_EQ(&platform::CurrentClock(), &platform::SystemClock());
-}
-
-TEST(ManualClockTest, TimeMovesOnlyWhenSomethingWaitsAndActionsRunOnTime) {
-    ManualClock clock(TdtTools::EncodeDate(2026, 12, 8));
-    EXPECT_EQ(clock.MonotonicMs(), clock.MonotonicMs());
-    std::vector<int64_t> ran;
-    clock.At(700, [&] { ran.push_back(clock.Elapsed()); });
-    clock.At(300, [&] { ran.push_back(clock.Elapsed()); });
-    clock.At(300, [&] { ran.push_back(-clock.Elapsed()); });  // same moment: in order set
-
-    platform::DirectoryWatch none;
-    EXPECT_FALSE(clock.WaitForChange(none, 250));  // nothing due yet
-    EXPECT_TRUE(clock.WaitForChange(none, 250));
-    EXPECT_EQ(ran, (std::vector<int64_t>{300, -300}));
-    clock.SleepMs(1000);
-    EXPECT_EQ(ran, (std::vector<int64_t>{300, -300, 700}));
-    EXPECT_EQ(clock.Elapsed(), 1500);
-    EXPECT_EQ(clock.Sleeps(), std::vector<int32_t>{1000});
-    EXPECT_DOUBLE_EQ(clock.NowDateTime(),
-                     TdtTools::EncodeDate(2026, 12, 8) + TdtTools::EncodeTime(0, 0, 1, 500));
-
-    clock.AdvanceOnRead(10);
-    EXPECT_EQ(clock.MonotonicMs(), 1500);
-    EXPECT_EQ(clock.MonotonicMs(), 1510);
 }
 
 }  // namespace

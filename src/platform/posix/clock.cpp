@@ -11,7 +11,7 @@ namespace krv::platform {
 namespace {
 
 class PosixClock final : public Clock {
-public:
+  public:
     int64_t MonotonicMs() override {
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -29,8 +29,8 @@ public:
         localtime_r(&t, &local);
         // Unix epoch 1970-01-01 is day 25569 of the host's calendar.
         double seconds = static_cast<double>(t) + static_cast<double>(local.tm_gmtoff);
-        double ms = static_cast<double>(
-            duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+        double ms =
+            static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
         return 25569.0 + (seconds + ms / 1000.0) / 86400.0;
     }
 

@@ -9,7 +9,7 @@ namespace krv::platform {
 namespace {
 
 class Win32Clock final : public Clock {
-public:
+  public:
     int64_t MonotonicMs() override { return static_cast<int64_t>(::GetTickCount64()); }
 
     void SleepMs(int32_t ms) override {
