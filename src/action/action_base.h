@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "krvdll.h"
 #include "support/lgext.h"
 #include "support/macset.h"
 
@@ -20,16 +21,16 @@ class TKSStawkiKolejne;
 
 // State of the current progress line.
 enum LPVState : int32_t {
-    lpvFinished = 0,  // status column "OK"
-    lpvFailed = 1,    // sent as an error line
-    lpvWarning = 2,   // sent as a warning line
-    lpvPercent = 3,   // running, percentage in the status column
-    lpvCount = 4,     // running, count in the status column
-    lpvPlain = 5,     // plain text
+    lpvFinished = KRV_STATE_FINISHED,  // status column "OK"
+    lpvFailed = KRV_STATE_FAILED,      // sent as an error line
+    lpvWarning = KRV_STATE_WARNING,    // sent as a warning line
+    lpvPercent = KRV_STATE_PERCENT,    // running, percentage in the status column
+    lpvCount = KRV_STATE_COUNT,        // running, count in the status column
+    lpvPlain = KRV_STATE_PLAIN,        // plain text
 };
 
 // The character that divides a message from its status column.
-inline constexpr char kStatusSeparator = '\x01';
+inline constexpr char kStatusSeparator = KRV_STATUS_SEPARATOR;
 
 // The environment record of one operation call.
 struct HKRVDLLSRODOWISKO {

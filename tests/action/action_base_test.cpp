@@ -102,10 +102,10 @@ TEST(ActionBaseTest, PercentUsesTheStoredPositionWhenTheStateSwitches) {
 TEST(ActionBaseTest, LastMessageIsRememberedAndCutAtTheSeparator) {
     TestLibrary t;
     auto a = t.Action();
-    a->DodajKomunikat(0, "Czekam" + Sep() + "12");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekam" + Sep() + "12");
     EXPECT_EQ(a->PodajOstatniKomunikat(true), "Czekam");
     EXPECT_EQ(a->PodajOstatniKomunikat(false), "Czekam" + Sep() + "12");
-    EXPECT_EQ(a->ZmienOstatniKomunikat(0, "Czekam" + Sep() + "11"), "Czekam" + Sep() + "12");
+    EXPECT_EQ(a->ZmienOstatniKomunikat(KRV_MSG_ORDINARY, "Czekam" + Sep() + "11"), "Czekam" + Sep() + "12");
     EXPECT_EQ(t.host.messages.back().code, 13);
 }
 

@@ -87,7 +87,7 @@ TEST_F(KSActionTest, FileAlreadyInPlaceReturnsAtOnceWithoutAMessage) {
 }
 
 TEST_F(KSActionTest, CountdownThenTimeOut) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     auto start = Clock::now();
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 3), KSAction::kWaitTimeOut);
     const int64_t took = MsSince(start);
@@ -98,7 +98,7 @@ TEST_F(KSActionTest, CountdownThenTimeOut) {
 }
 
 TEST_F(KSActionTest, NoTimeOutCountsUpUntilAbort) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     lib.host.interruptAfter = 2;
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 0), KSAction::kWaitAborted);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"1", "2"}));
@@ -110,7 +110,7 @@ TEST_F(KSActionTest, NoTimeOutCountsUpUntilAbort) {
 }
 
 TEST_F(KSActionTest, FileIsNoticedWellWithinTheSecond) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     std::thread writer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         std::ofstream(Path("late")) << "";
@@ -132,7 +132,7 @@ TEST_F(KSActionTest, FileIsNoticedWellWithinTheSecond) {
 }
 
 TEST_F(KSActionTest, GivingUpEndsTheWait) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     int asked = 0;
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 10, [&] { return ++asked == 3; }),
               KSAction::kWaitGivenUp);
