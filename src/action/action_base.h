@@ -89,7 +89,8 @@ public:
                             const std::string& t3, const std::string& t4, int32_t i3, double f1,
                             double f2, double f3, double f4, int32_t i4, int32_t i5,
                             const std::string& t5) const;
-    // The library's translation object; null before the host registered code 34.
+    // The library's translation object; null before the host registered
+    // KRV_CB_TRANSLATE.
     const TMLgExtTools* GetLgLink() const;
 
     // --- operations with behaviour of their own ---
@@ -132,7 +133,8 @@ public:
     void WyswietlOknoStawekNaKasiePrec(const std::string& startName, bool editable,
                                        const std::string& specialText);
 
-    // Filled by the library's wrappers (codes 14, 15, 32).
+    // Filled by the library's wrappers (KRV_CB_WEIGHTED_FORMATS, KRV_CB_VAT_RATES,
+    // KRV_CB_VAT_RATES_PREC).
     std::vector<std::string>& FormatyWazoneList() { return formatyWazone_; }
     TMacSetOfIntegers& StawkiDostepneSet();
     TMacSetOfIntegers& StawkiDostepnePrecSet();
