@@ -2,7 +2,8 @@
 # Installs what the project needs on a Debian 12 (bookworm) machine, for one job:
 #   setup.sh demo         the Linux build and the demo (scripts/demo.sh)
 #   setup.sh [test]       everything: also the Windows cross compilers, wine,
-#                         Xvfb for the window tests, clang for fuzzing,
+#                         Xvfb for the window tests, clang for fuzzing and
+#                         clang-format for the style check,
 #                         packaging tools (scripts/test.sh, CI)
 # Quick when everything is already there; never asks anything.
 set -euo pipefail
@@ -19,7 +20,7 @@ TEST_PACKAGES=(
     xvfb xauth xdotool x11-apps imagemagick
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
-    clang libclang-rt-14-dev llvm python3-pyftpdlib
+    clang libclang-rt-14-dev llvm clang-format python3-pyftpdlib
     locales valgrind
     file pkg-config unzip
 )

@@ -101,6 +101,14 @@ do_build() {
     return 1
 }
 
+do_format() {
+    local log="$LOG_DIR/format.log"
+    bash "$ROOT/scripts/format.sh" --check >"$log" 2>&1 && { stage_detail="$(tail -1 "$log")"; return 0; }
+    cat "$log"
+    stage_detail="see ${log#"$ROOT/"}"
+    return 1
+}
+
 do_exports() {
     local targets=() t log="$LOG_DIR/exports.log"
     for t in linux win32 win64; do
@@ -276,6 +284,7 @@ cd "$ROOT" || exit 1
 echo "tarvisco test run: $(date '+%Y-%m-%d %H:%M:%S'), $(nproc) cores, JOBS=$JOBS"
 
 stage setup do_setup
+stage format do_format
 for c in "${ALL_CONFIGS[@]}"; do
     stage "build $c" do_build "$c"
 done

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "os.h"
+#include "host_os.h"
 #include "sales_file.h"
 #include "text.h"
 

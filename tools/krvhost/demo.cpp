@@ -12,7 +12,7 @@
 #include "child_process.h"
 #include "commands.h"
 #include "demo_goods.h"
-#include "os.h"
+#include "host_os.h"
 #include "text.h"
 
 namespace krv::host {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <map>
 
-#include "os.h"
+#include "host_os.h"
 #include "text.h"
 
 namespace krv::host {

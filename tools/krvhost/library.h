@@ -6,7 +6,7 @@
 #include <string>
 
 #include "krvdll.h"
-#include "os.h"
+#include "host_os.h"
 
 namespace krv::host {
 

@@ -3,10 +3,17 @@
 # the dialog opens: the library itself needs neither FLTK nor X11. Without
 # FLTK (or with TARVISCO_GUI off) no module is built and the dialog answers
 # "cancel" with a message.
-get_filename_component(_vat_stub ${CMAKE_CURRENT_LIST_DIR}/../vat_window_stub.cpp ABSOLUTE)
-get_target_property(_core_sources tarvisco_core SOURCES)
-list(REMOVE_ITEM _core_sources ${_vat_stub})
-set_property(TARGET tarvisco_core PROPERTY SOURCES ${_core_sources})
+target_sources(tarvisco_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/clock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dir_watch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dirs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ftp_curl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/locale.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/process.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/vat_window_loader.cpp)
 target_link_libraries(tarvisco_core PUBLIC ${CMAKE_DL_LIBS})
 
 set(TARVISCO_HAVE_FLTK OFF)

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "os.h"
+#include "host_os.h"
 
 namespace krv::host {
 

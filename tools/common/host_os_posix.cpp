@@ -11,7 +11,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "os.h"
+#include "host_os.h"
 
 namespace krv::host {
 

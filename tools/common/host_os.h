@@ -1,8 +1,9 @@
-// Everything krvhost needs from the operating system, behind one small
-// interface: loading the library, the executable's folder, the terminal,
-// Ctrl+C, stopping helper processes (tools/common starts them). One implementation per
-// system (os_posix.cpp, os_win32.cpp); nothing else in krvhost is
-// system-specific (files go through std::filesystem and stdio).
+// What a host program (krvhost) needs from the operating system beyond
+// os.h, behind one small interface: loading the library, the executable's
+// folder, the terminal, Ctrl+C, stopping helper processes (child_process.h
+// starts them). One implementation per system (host_os_posix.cpp,
+// host_os_win32.cpp); nothing else in krvhost is system-specific (files go
+// through std::filesystem and stdio).
 #pragma once
 
 #include <cstdio>
