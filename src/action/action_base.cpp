@@ -150,7 +150,7 @@ void TKSActionBase::SprawdzCzyPrzerwac() const {
 void TKSActionBase::ZajmijZasobSterownika(const std::string& name) const {
     while (!library_->ZajmijZasobSterownika(*this, name)) {
         SprawdzCzyPrzerwac();
-        platform::SleepMs(100);
+        platform::CurrentClock().SleepMs(100);
     }
 }
 

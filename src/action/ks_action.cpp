@@ -91,10 +91,11 @@ int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_
     // where the system cannot notify (some network shares) this is polling.
     platform::DirectoryWatch watch;
     watch.Start(platform::DirectoryOf(path));
-    const int64_t start = platform::MonotonicMs();
+    platform::Clock& clock = platform::CurrentClock();
+    const int64_t start = clock.MonotonicMs();
     int32_t pass = 1;
     for (;;) {
-        const int64_t passStart = platform::MonotonicMs();
+        const int64_t passStart = clock.MonotonicMs();
         if (reached()) return kWaitDone;
         if (CzyPrzerwac()) return kWaitAborted;
         int32_t shown;
@@ -112,8 +113,8 @@ int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_
         // Until the next pass: look at the file often, so that the wait ends
         // soon after the file is there rather than up to a second later.
         const int64_t next = passStart + kPassMs;
-        for (int64_t now = platform::MonotonicMs(); now < next; now = platform::MonotonicMs()) {
-            watch.Wait(static_cast<int32_t>(std::min<int64_t>(kPollMs, next - now)));
+        for (int64_t now = clock.MonotonicMs(); now < next; now = clock.MonotonicMs()) {
+            clock.WaitForChange(watch, static_cast<int32_t>(std::min<int64_t>(kPollMs, next - now)));
             if (reached()) return kWaitDone;
             if (giveUp && giveUp()) return reached() ? kWaitDone : kWaitGivenUp;
         }

@@ -132,7 +132,8 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
         KSTowRec tow;
         KSKontrRec kontr;
         KSAsort asort;
-        int64_t lastReport = platform::MonotonicMs();
+        platform::Clock& clock = platform::CurrentClock();
+        int64_t lastReport = clock.MonotonicMs();
         std::string_view raw;
         size_t i = 0;
         for (;; ++i) {
@@ -146,11 +147,11 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
             // The clock is read every few lines only: a goods line takes far
             // less than a millisecond.
             if ((i & 63) == 0) {
-                int64_t now = platform::MonotonicMs();
+                int64_t now = clock.MonotonicMs();
                 if (now - lastReport > kProgressIntervalMs) {
                     lastReport = now;
                     if (action_) action_->MsgP(static_cast<int32_t>(i));
-                    platform::SleepMs(kProgressPauseMs);
+                    clock.SleepMs(kProgressPauseMs);
                 }
             }
             std::string_view line = TrimView(raw);

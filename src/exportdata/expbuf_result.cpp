@@ -40,11 +40,12 @@ void KSExpBuf::ZapiszWynikEksp(const std::string& path) {
     file.SetEof();
 
     std::string line;
-    int64_t lastReport = platform::MonotonicMs();
+    platform::Clock& clock = platform::CurrentClock();
+    int64_t lastReport = clock.MonotonicMs();
     for (int i = 0; i < rows; ++i) {
         // The clock every few rows only: a row takes far less than a millisecond.
         if ((i & 63) == 0) {
-            int64_t now = platform::MonotonicMs();
+            int64_t now = clock.MonotonicMs();
             if (now - lastReport > kReportIntervalMs) {
                 lastReport = now;
                 if (action_) action_->MsgP(i + 1);
@@ -99,11 +100,12 @@ void KSExpBuf::Reconcile(bool stripZeros, bool compareSets) {
     ResetFlags(false);
 
     int progress = 1;
-    int64_t lastReport = platform::MonotonicMs();
+    platform::Clock& clock = platform::CurrentClock();
+    int64_t lastReport = clock.MonotonicMs();
     auto step = [&] {
         if (!compareSets) return;
         ++progress;
-        int64_t now = platform::MonotonicMs();
+        int64_t now = clock.MonotonicMs();
         if (now - lastReport > kReportIntervalMs) {
             lastReport = now;
             if (action_) action_->MsgP(progress);

@@ -34,7 +34,7 @@ bool TKSLibrary::RunOperation(void* device, HKRVDLLSRODOWISKO& env, int32_t type
         // Another program's session holds the device: the host asks again.
         action->DodajKomunikat(
             KRV_MSG_ORDINARY, Utf8ToCp1250("Oczekiwanie na zamknięcie sesji '") + env.text + "'");
-        platform::SleepMs(1000);
+        platform::CurrentClock().SleepMs(1000);
         env.result = 1;
         return false;
     }

@@ -20,7 +20,6 @@
 #include "exportdata/wymiana.h"
 #include "salesimport/cash_state.h"
 #include "salesimport/other_operation.h"
-#include "salesimport/pacing.h"
 #include "salesimport/paragon.h"
 #include "support/lgext.h"
 #include "support/mdataset.h"
@@ -154,8 +153,6 @@ class KSImpBuf : public TLQuickSort {
     // operations, written or not; a failed one keeps them.
     void WriteToFile(TMFile* file, bool strip);
 
-    void SetPacing(SalesPacing pacing) { pacing_ = std::move(pacing); }
-
     // --- TLQuickSort over the index table ---
     void CreateIndex();
     int SortCompare(int i, int j) override;
@@ -231,7 +228,6 @@ class KSImpBuf : public TLQuickSort {
     std::vector<std::pair<std::string, std::string>> parameters_;
     std::string stanKasyText_;
     TdtTools dataSprzedazy_;
-    SalesPacing pacing_ = SalesPacing::System();
 };
 
 }  // namespace krv

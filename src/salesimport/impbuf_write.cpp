@@ -3,6 +3,7 @@
 // operations after [FLAGI] add their own LF-only lines.
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "salesimport/impbuf.h"
 #include "salesimport/number_text.h"
@@ -27,7 +28,8 @@ char Flag(bool value) { return value ? 'T' : 'N'; }
 
 void KSImpBuf::WriteGoods(TMFile& file, bool strip) {
     file.WriteLine("[TOWAROWE]");
-    const int64_t start = pacing_.nowMs ? pacing_.nowMs() : 0;
+    platform::Clock& clock = platform::CurrentClock();
+    const int64_t start = clock.MonotonicMs();
     int64_t pace = 0;
     int64_t visited = 0;
     for (size_t r = 0, n = static_cast<size_t>(goods_.GetCount()); r < n; ++r) {
@@ -52,17 +54,17 @@ void KSImpBuf::WriteGoods(TMFile& file, bool strip) {
         }
         ++visited;
         if (pace == 0) {
-            if (pacing_.nowMs && (pacing_.nowMs() - start) / kMsPerDay > kPaceAfterDays)
+            if (static_cast<double>(clock.MonotonicMs() - start) / kMsPerDay > kPaceAfterDays)
                 pace = visited;
-        } else if (visited % pace == 0 && pacing_.sleepMs) {
-            pacing_.sleepMs(kGoodsPauseMs);
+        } else if (visited % pace == 0) {
+            clock.SleepMs(kGoodsPauseMs);
         }
     }
 }
 
 void KSImpBuf::WriteReceipts(TMFile& file) {
     if (!flags.zapisujParagony) return;
-    for (auto& receipt : receipts_) receipt->WriteTo(file, pacing_);
+    for (auto& receipt : receipts_) receipt->WriteTo(file);
     for (auto& other : others_) other->WriteTo(file);
 }
 

@@ -1,5 +1,6 @@
 #include "salesimport/paragon.h"
 
+#include "platform/clock.h"
 #include "support/mfile.h"
 #include "support/strutil.h"
 
@@ -68,13 +69,13 @@ std::string KRVParagon::HeaderText() const {
     return lead + HeaderFrom(tekst.substr(0, room)) + "\r\n";
 }
 
-void KRVParagon::WriteTo(TMFile& file, const SalesPacing& pacing) {
+void KRVParagon::WriteTo(TMFile& file) {
     file.Write(HeaderText());
     if (!raportKasowy) {
         int32_t written = 0;
         for (const auto& p : positions_) {
             p->WriteTo(file);
-            if (++written % kPositionsPerPause == 0 && pacing.sleepMs) pacing.sleepMs(kPauseMs);
+            if (++written % kPositionsPerPause == 0) platform::CurrentClock().SleepMs(kPauseMs);
         }
     }
     for (size_t i = 0; i < payments_.size(); ++i) {

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "salesimport/pacing.h"
 #include "salesimport/receipt_items.h"
 
 namespace krv {
@@ -58,7 +57,7 @@ class KRVParagon {
     std::string HeaderText() const;
     // The header, the positions (not for a register report) with a pause of
     // 100 ms after every 100th, and the payments, the last one marked last.
-    void WriteTo(TMFile& file, const SalesPacing& pacing);
+    void WriteTo(TMFile& file);
 
     static constexpr size_t kMaxHeader = 255;
     static constexpr int32_t kPositionsPerPause = 100;

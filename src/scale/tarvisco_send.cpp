@@ -107,7 +107,7 @@ void TarviscoAction::SendPluRecs() {
     auto programGone = [&] {
         if (!sterownik_ || !sterownik_->HasEnded() || !Nieudany(sterownik_->Status()))
             return false;
-        const int64_t now = platform::MonotonicMs();
+        const int64_t now = platform::CurrentClock().MonotonicMs();
         if (endedAt < 0) endedAt = now;
         return now - endedAt >= kGraceMs;
     };

@@ -67,7 +67,7 @@ void TdtTools::DecodeTime(double value, int& hour, int& minute, int& second, int
 
 double TdtTools::Date() const { return std::floor(value_); }
 
-double TdtTools::Now() { return platform::NowDateTime(); }
+double TdtTools::Now() { return platform::CurrentClock().NowDateTime(); }
 
 bool TdtTools::FromString(std::string_view text, int format) {
     value_ = 0.0;

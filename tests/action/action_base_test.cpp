@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/manual_clock.h"
 #include "fakes/test_library.h"
 #include "support/exception.h"
 
@@ -166,6 +167,8 @@ TEST(ActionBaseTest, InterruptionWithoutHostFunctionMeansInterrupt) {
 }
 
 TEST(ActionBaseTest, SharedResourceIsRetriedUntilHeldOrInterrupted) {
+    ManualClock clock;
+    platform::ScopedClock use(clock);
     TestLibrary t;
     t.host.resourceAnswer = 0;
     t.host.interruptAfter = 2;
@@ -173,6 +176,8 @@ TEST(ActionBaseTest, SharedResourceIsRetriedUntilHeldOrInterrupted) {
     EXPECT_THROW(a->ZajmijZasobSterownika("192.0.2.1"), EAbort);
     EXPECT_EQ(t.host.CountCalls(KRV_CB_TAKE_RESOURCE), 3);
     EXPECT_EQ(t.host.CountCalls(KRV_CB_INTERRUPT), 3);
+    // A pause between the tries, none after the interruption.
+    EXPECT_EQ(clock.Sleeps(), (std::vector<int32_t>{100, 100}));
 
     // Taking the resource without a way to release it: never asked, and
     // without KRV_CB_INTERRUPT the abort is immediate.

@@ -1,17 +1,17 @@
-// The file-exchange action: waiting for a file, progress, the unattended
+// The file-exchange action: waiting for a file (on a manual clock: the
+// countdowns and time-outs take no real time), progress, the unattended
 // message box, the rejected-goods report and its log, VAT numbers.
 #include "action/ks_action.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "exportdata/expbuf.h"
+#include "fakes/manual_clock.h"
 #include "fakes/test_library.h"
 #include "support/errorlog.h"
 #include "support/exception.h"
@@ -20,11 +20,6 @@ namespace krv::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-int64_t MsSince(Clock::time_point t) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
-}
 
 class KSActionTest : public ::testing::Test {
 protected:
@@ -57,6 +52,8 @@ protected:
         return out;
     }
 
+    ManualClock clock;
+    platform::ScopedClock useClock{clock};
     TestLibrary lib;
     fs::path dir;
     std::unique_ptr<TKSActionBase> action;
@@ -80,23 +77,30 @@ TEST_F(KSActionTest, ExchangeFileNames) {
 
 TEST_F(KSActionTest, FileAlreadyInPlaceReturnsAtOnceWithoutAMessage) {
     std::ofstream(Path("sem")) << "";
-    auto start = Clock::now();
     EXPECT_EQ(a->WaitForFileState(Path("sem"), false, 5), KSAction::kWaitDone);
     EXPECT_EQ(a->WaitForFileState(Path("none"), true, 5), KSAction::kWaitDone);
-    EXPECT_LT(MsSince(start), 100);
+    EXPECT_EQ(clock.Elapsed(), 0);
     EXPECT_TRUE(lib.host.messages.empty());
     EXPECT_EQ(lib.host.CountCalls(KRV_CB_INTERRUPT), 0);
 }
 
 TEST_F(KSActionTest, CountdownThenTimeOut) {
     a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
-    auto start = Clock::now();
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 3), KSAction::kWaitTimeOut);
-    const int64_t took = MsSince(start);
-    EXPECT_GE(took, 2500);
-    EXPECT_LT(took, 4500);
+    EXPECT_EQ(clock.Elapsed(), 3000);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"3", "2", "1"}));
     EXPECT_EQ(lib.host.CountCalls(KRV_CB_INTERRUPT), 4);  // once a second, not at every look
+    EXPECT_TRUE(clock.Sleeps().empty());  // it waits on the directory, never blindly
+
+    // The catalogue's two minutes: every second shown once, from 120 down,
+    // and the time-out after two minutes, not a pass later or earlier.
+    lib.host.messages.clear();
+    const int64_t before = clock.Elapsed();
+    EXPECT_EQ(a->WaitForFileState(Path("never"), false, 120), KSAction::kWaitTimeOut);
+    EXPECT_EQ(clock.Elapsed() - before, 120000);
+    const std::vector<std::string> shown = Shown();
+    ASSERT_EQ(shown.size(), 120u);
+    for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], std::to_string(120 - i));
 }
 
 TEST_F(KSActionTest, NoTimeOutCountsUpUntilAbort) {
@@ -113,24 +117,20 @@ TEST_F(KSActionTest, NoTimeOutCountsUpUntilAbort) {
 
 TEST_F(KSActionTest, FileIsNoticedWellWithinTheSecond) {
     a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
-    std::thread writer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        std::ofstream(Path("late")) << "";
-    });
-    auto start = Clock::now();
+    // Between the once-a-second passes the file is looked at often: the wait
+    // ends within a poll of the file's arrival, not at the next pass.
+    clock.At(2300, [&] { std::ofstream(Path("late")) << ""; });
     EXPECT_EQ(a->WaitForFileState(Path("late"), false, 10), KSAction::kWaitDone);
-    EXPECT_LT(MsSince(start), 700);  // measured precisely in the benchmark
-    writer.join();
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"10"}));
+    EXPECT_GE(clock.Elapsed(), 2300);
+    EXPECT_LE(clock.Elapsed(), 2300 + 50);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"10", "9", "8"}));
 
-    std::thread remover([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        fs::remove(Path("late"));
-    });
-    start = Clock::now();
+    lib.host.messages.clear();
+    const int64_t before = clock.Elapsed();
+    clock.At(before + 200, [&] { fs::remove(Path("late")); });
     EXPECT_EQ(a->WaitForFileState(Path("late"), true, 10), KSAction::kWaitDone);
-    EXPECT_LT(MsSince(start), 700);
-    remover.join();
+    EXPECT_LE(clock.Elapsed() - before, 200 + 50);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"10"}));
 }
 
 TEST_F(KSActionTest, GivingUpEndsTheWait) {
@@ -139,6 +139,16 @@ TEST_F(KSActionTest, GivingUpEndsTheWait) {
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 10, [&] { return ++asked == 3; }),
               KSAction::kWaitGivenUp);
     EXPECT_EQ(asked, 3);
+    EXPECT_LT(clock.Elapsed(), 1000);  // asked at every look, not once a second
+
+    // A file that comes while the caller decides to give up still counts (a
+    // program that wrote its semaphore and then ended).
+    EXPECT_EQ(a->WaitForFileState(Path("late"), false, 10,
+                                  [&] {
+                                      std::ofstream(Path("late")) << "";
+                                      return true;
+                                  }),
+              KSAction::kWaitDone);
 }
 
 TEST_F(KSActionTest, ProgressThinsOutAsItGrows) {

@@ -3,6 +3,7 @@
 
 #include "exportdata/expbuf.h"
 #include "exportdata/test_files.h"
+#include "fakes/manual_clock.h"
 #include "fakes/test_library.h"
 #include "support/cp1250.h"
 #include "support/exception.h"
@@ -113,6 +114,32 @@ TEST(KSExpBufReadTest, ProgressLinesOfASuccessfulRead) {
     EXPECT_TRUE(buf.IsSorted());
     EXPECT_EQ(buf.FindRec("111", 2), 1);
     EXPECT_NE(ReadAll(d / "ARCH2.EXP").find("\r\nWSZYSTKIE\r\n"), std::string::npos);
+}
+
+TEST(KSExpBufReadTest, ALongReadShowsItsProgressAndPausesForTheHost) {
+    TempDir d;
+    std::string lines;
+    for (int i = 1; i <= 400; ++i) lines += Goods(i, std::to_string(1000 + i)) + "\r\n";
+    WriteAll(d / "kasa.exp", lines);
+    TestLibrary t;
+    auto action = t.Action();
+    KSExpBuf buf(action.get());
+    // 64 lines take 600 ms: the reading reports about once a second (at
+    // lines 64, 192 and 320), each time with a short pause for the host.
+    ManualClock clock;
+    clock.AdvanceOnRead(600);
+    platform::ScopedClock use(clock);
+    buf.ReadFromFile(d / "kasa.exp", true, 2);
+    EXPECT_EQ(clock.Sleeps(), (std::vector<int32_t>{20, 20, 20}));
+    std::vector<std::string> progress;
+    for (const std::string& m : t.host.MessagesUtf8())
+        if (m.rfind("Analiza listy towarów:", 0) == 0) progress.push_back(m);
+    EXPECT_EQ(progress, (std::vector<std::string>{"Analiza listy towarów:" + kSep + "0 %",
+                                                   "Analiza listy towarów:" + kSep + "16 %",
+                                                   "Analiza listy towarów:" + kSep + "48 %",
+                                                   "Analiza listy towarów:" + kSep + "80 %",
+                                                   "Analiza listy towarów:" + kSep + "100 %"}));
+    EXPECT_EQ(buf.Towary().GetCount(), 400);
 }
 
 TEST(KSExpBufReadTest, BadLineStopsTheReadingAndNamesTheLine) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "fakes/manual_clock.h"
 #include "fakes/test_library.h"
 #include "krvdll.h"
 #include "platform/clock.h"
@@ -140,9 +141,10 @@ TEST(ExportsTest, ForeignSessionWaitsOneSecondAndLeavesTheBuffer) {
     void* slot = &session;
     Buffer b;
     std::strcpy(b.data, "inwentura");
-    int64_t start = platform::MonotonicMs();
+    ManualClock clock;
+    platform::ScopedClock use(clock);
     EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), &slot, b.data, KRV_OP_EXPORT, 0), 1);
-    EXPECT_GE(platform::MonotonicMs() - start, 950);
+    EXPECT_EQ(clock.Sleeps(), std::vector<int32_t>{1000});
     ASSERT_EQ(t.host.messages.size(), 1u);
     EXPECT_EQ(t.host.MessagesUtf8()[0], "Oczekiwanie na zamknięcie sesji 'inwentura'");
     EXPECT_EQ(t.host.messages[0].kind, KRV_MSG_ORDINARY);

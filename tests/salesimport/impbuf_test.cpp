@@ -9,6 +9,7 @@
 
 #include "action/ks_action.h"
 #include "exportdata/test_files.h"
+#include "fakes/manual_clock.h"
 #include "fakes/test_library.h"
 #include "support/exception.h"
 #include "support/mfile.h"
@@ -278,13 +279,13 @@ TEST(ImpBuf, FailedSaveLeavesThePreviousFileAndKeepsTheReceipts) {
 TEST(ImpBuf, GoodsPacingStartsOnceWritingTakesLong) {
     KSImpBuf buf;
     for (int i = 0; i < 50; ++i) buf.AddPlu(std::to_string(i), 1, 1, id_number);
-    int64_t now = 0;
-    std::vector<int32_t> pauses;
     // Each row takes 10 ms: only after the 11th row has more than 1.16e-06
     // of a day passed, so the writer pauses after rows 22, 33 and 44.
-    buf.SetPacing({[&now] { return now += 10; }, [&pauses](int32_t ms) { pauses.push_back(ms); }});
+    ManualClock clock;
+    clock.AdvanceOnRead(10);
+    platform::ScopedClock use(clock);
     Written(buf);
-    EXPECT_EQ(pauses, std::vector<int32_t>(3, 20));
+    EXPECT_EQ(clock.Sleeps(), std::vector<int32_t>(3, 20));
 }
 
 TEST(ImpBuf, ShowTotalValueInZloty) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "exportdata/test_files.h"
+#include "fakes/manual_clock.h"
 #include "salesimport/other_operation.h"
 #include "support/mfile.h"
 #include "support/tdttools.h"
@@ -18,17 +19,19 @@ namespace {
 
 const double kNoon = TdtTools::EncodeDate(2026, 12, 8) + TdtTools::EncodeTime(12, 30, 5, 0);
 
-// The bytes a receipt writes, and the pauses it asked for.
+// The bytes a receipt writes, and the pauses it asked for (on a manual
+// clock: nothing waits).
 std::string Written(KRVParagon& receipt, std::vector<int32_t>* pauses = nullptr) {
     TempDir dir;
     TMFile file;
     file.SetPath(dir / "r.imp");
     file.Open();
-    SalesPacing pacing{[] { return int64_t{0}; },
-                       [pauses](int32_t ms) {
-                           if (pauses) pauses->push_back(ms);
-                       }};
-    receipt.WriteTo(file, pacing);
+    ManualClock clock;
+    {
+        platform::ScopedClock use(clock);
+        receipt.WriteTo(file);
+    }
+    if (pauses) *pauses = clock.Sleeps();
     file.Close();
     return ReadAll(dir / "r.imp");
 }

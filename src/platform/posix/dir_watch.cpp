@@ -28,7 +28,7 @@ bool DirectoryWatch::Start(const std::string& directory) {
 
 bool DirectoryWatch::Wait(int32_t ms) {
     if (!Active()) {
-        SleepMs(ms);
+        SystemClock().SleepMs(ms);
         return false;
     }
     const int fd = static_cast<int>(handle_);

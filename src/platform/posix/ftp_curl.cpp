@@ -232,7 +232,7 @@ private:
     FtpResult Perform() {
         lastReply_.clear();
         timedOut_ = false;
-        lastActivity_ = MonotonicMs();
+        lastActivity_ = SystemClock().MonotonicMs();
         CURLcode code = CURLE_OK;
         if (curl_multi_add_handle(multi_, handle_) != CURLM_OK)
             return FtpResult::Fail("libcurl could not start the request");
@@ -251,7 +251,7 @@ private:
                 }
             }
             if (finished || running == 0) break;
-            if (MonotonicMs() - lastActivity_ > settings_.timeoutMs) {
+            if (SystemClock().MonotonicMs() - lastActivity_ > settings_.timeoutMs) {
                 timedOut_ = true;
                 break;
             }
@@ -272,7 +272,7 @@ private:
         auto* c = static_cast<CurlConnection*>(self);
         if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT ||
             type == CURLINFO_DATA_IN || type == CURLINFO_DATA_OUT)
-            c->lastActivity_ = MonotonicMs();
+            c->lastActivity_ = SystemClock().MonotonicMs();
         if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT) return 0;
         std::string text(data, size);
         size_t i = 0;
@@ -307,7 +307,7 @@ private:
 
     static size_t ReadFile(char* buffer, size_t size, size_t n, void* self) {
         auto* c = static_cast<CurlConnection*>(self);
-        c->lastActivity_ = MonotonicMs();
+        c->lastActivity_ = SystemClock().MonotonicMs();
         size_t got = std::fread(buffer, 1, size * n, c->file_);
         if (got == 0 && std::ferror(c->file_)) return CURL_READFUNC_ABORT;
         return got;
@@ -315,13 +315,13 @@ private:
 
     static size_t WriteFile(char* data, size_t size, size_t n, void* self) {
         auto* c = static_cast<CurlConnection*>(self);
-        c->lastActivity_ = MonotonicMs();
+        c->lastActivity_ = SystemClock().MonotonicMs();
         return std::fwrite(data, 1, size * n, c->file_);
     }
 
     static size_t WriteText(char* data, size_t size, size_t n, void* self) {
         auto* c = static_cast<CurlConnection*>(self);
-        c->lastActivity_ = MonotonicMs();
+        c->lastActivity_ = SystemClock().MonotonicMs();
         c->text_.append(data, size * n);
         return size * n;
     }

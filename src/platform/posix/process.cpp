@@ -115,12 +115,12 @@ bool Process::HasEnded() {
 }
 
 bool Process::WaitFor(int32_t ms) {
-    int64_t end = MonotonicMs() + ms;
+    int64_t end = SystemClock().MonotonicMs() + ms;
     // Short sleeps first: a program that has just written its last file is
     // usually gone within a millisecond or two, and the host waits for that.
     for (int round = 0; !HasEnded(); ++round) {
-        if (!Held() || MonotonicMs() >= end) return false;
-        SleepMs(round < 20 ? 1 : 5);
+        if (!Held() || SystemClock().MonotonicMs() >= end) return false;
+        SystemClock().SleepMs(round < 20 ? 1 : 5);
     }
     return true;
 }

@@ -24,12 +24,13 @@ bool DirectoryWatch::Start(const std::string& directory) {
 
 bool DirectoryWatch::Wait(int32_t ms) {
     if (!Active()) {
-        SleepMs(ms);
+        SystemClock().SleepMs(ms);
         return false;
     }
     const DWORD r = ::WaitForSingleObject(H(handle_), ms < 0 ? 0 : static_cast<DWORD>(ms));
     if (r != WAIT_OBJECT_0) {
-        if (r == WAIT_FAILED) SleepMs(ms);  // a broken handle: poll instead of spinning
+        // A broken handle: poll instead of spinning.
+        if (r == WAIT_FAILED) SystemClock().SleepMs(ms);
         return false;
     }
     // Re-arm for the next change.

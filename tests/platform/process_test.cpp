@@ -1,5 +1,8 @@
-// The program start of the platform layer, with this test program as the
-// started program (see scale_fixture.h).
+// The program start of the platform layer against the system's own
+// implementation, with this test program as the started program (it plays
+// the scale-communication program, see scale_fixture.h): exit status,
+// arguments, working directory, waiting, ending, and programs that cannot
+// start.
 #include "platform/process.h"
 
 #include "scale/scale_fixture.h"
@@ -37,6 +40,9 @@ TEST_F(ProcessTest, ExitStatusArgumentsAndDirectory) {
     EXPECT_EQ(p.Status().code, 3u);
     std::string args = ReadFile(File("fake_args.txt"));
     EXPECT_EQ(args.substr(0, args.find('\n')), "W=1|I=0|T=4");
+    std::string cwd = args.substr(args.find('\n') + 1);
+    cwd = cwd.substr(0, cwd.find('\n'));
+    EXPECT_TRUE(fs::equivalent(cwd, dir_)) << cwd;  // started in the directory given
     EXPECT_TRUE(p.Kill(100));  // already ended: nothing to do
     p.Close();
     EXPECT_FALSE(p.Held());
@@ -47,8 +53,13 @@ TEST_F(ProcessTest, KillEndsAHangingProgram) {
     SetEnv("KRV_FAKE_SM_ETH", "hang");
     Process p;
     ASSERT_TRUE(p.Start(Program(), "", lib.host.exchangeDir, nullptr));
+    // A wait for a program that goes on lasts its time, then says so; only
+    // a lower bound: a loaded machine makes any wait longer.
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(p.WaitFor(300));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
     EXPECT_FALSE(p.HasEnded());
+    EXPECT_EQ(p.Status().kind, ExitStatus::Kind::kRunning);
     int pid = 0;
     for (int i = 0; i < 100 && !(pid = FakePid()); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -58,26 +69,31 @@ TEST_F(ProcessTest, KillEndsAHangingProgram) {
     EXPECT_FALSE(ProcessAlive(pid));
 }
 
-TEST_F(ProcessTest, ReleasingTheHandleLeavesTheProgramAlone) {
+TEST_F(ProcessTest, ReleasingTheHandleLeavesTheProgramAloneAndItIsReapedLater) {
     SetEnv("KRV_FAKE_SM_ETH", "slow:300");
     int pid = 0;
+    std::chrono::steady_clock::time_point released;
     {
         Process p;
         ASSERT_TRUE(p.Start(Program(), "", lib.host.exchangeDir, nullptr));
-        for (int i = 0; i < 100 && !(pid = FakePid()); ++i)
+        for (int i = 0; i < 500 && !(pid = FakePid()); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        released = std::chrono::steady_clock::now();
     }
     ASSERT_NE(pid, 0);
-    // It finishes its work after its handle is gone, and is reaped later.
-    for (int i = 0; i < 250 && !Exists("semafor.imp"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(Exists("semafor.imp"));  // no sm_eth.ini: no semaphore path
-    Process next;
+    // Not ended with its handle: it sleeps its 300 ms and ends by itself.
+    for (int i = 0; i < 1500 && ProcessAlive(pid); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(ProcessAlive(pid));
+    EXPECT_GE(std::chrono::steady_clock::now() - released, std::chrono::milliseconds(200));
+    // The next start reaps it: no zombie is left in the host's process.
     SetEnv("KRV_FAKE_SM_ETH", "crash");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Process next;
     ASSERT_TRUE(next.Start(Program(), "", lib.host.exchangeDir, nullptr));
     next.WaitFor(10000);
-    EXPECT_FALSE(ProcessAlive(pid));  // no zombie left behind
+#ifndef _WIN32
+    EXPECT_FALSE(fs::exists("/proc/" + std::to_string(pid)));
+#endif
 }
 
 TEST_F(ProcessTest, StartFailures) {
