@@ -20,7 +20,7 @@ using namespace krv;
 std::vector<std::string> Records(int count) {
     std::vector<std::string> records;
     for (int i = 1; i <= count; ++i) {
-        testing::PluFields f;
+        test::PluFields f;
         f.plu = i;
         f.name = Utf8ToCp1250("Towar numer " + std::to_string(i) + " żółty");
         f.name_lines[0] = Utf8ToCp1250("Opis linii nazwy");
@@ -28,7 +28,7 @@ std::vector<std::string> Records(int count) {
         f.price = i * 7;
         f.sell_by = true;
         f.sell_by_days = 3;
-        records.push_back(testing::BuildRecord(f));
+        records.push_back(test::BuildRecord(f));
     }
     return records;
 }

@@ -81,7 +81,7 @@ int32_t KRV_CALL Message(void* c, void*, int32_t kind, const char* text) {
     auto* h = static_cast<Host*>(c);
     ++h->messages;
     ++h->calls;
-    if (kind == 2) {
+    if (kind == KRV_MSG_ERROR) {
         ++h->errors;
         h->lastError = text;
     }

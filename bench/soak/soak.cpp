@@ -61,7 +61,7 @@ int32_t KRV_CALL DeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, ch
 }
 int32_t KRV_CALL Message(void* c, void*, int32_t kind, const char* text) {
     auto* h = static_cast<Host*>(c);
-    if (kind == 2) {
+    if (kind == KRV_MSG_ERROR) {
         ++h->errors;
         h->lastError = text;
     }

@@ -38,14 +38,15 @@
 
 static int g_device; /* the host's device handle: only its address matters */
 
-/* Callback 12: a line for the operation window (Windows-1250 text). */
+/* KRV_CB_ADD_MESSAGE: a line for the operation window (Windows-1250 text). */
 static int32_t KRV_CALL OnMessage(void *cookie, void *dev, int32_t kind, const char *text) {
     (void)cookie, (void)dev;
     printf("  [message kind %d] %s\n", (int)kind, text);
     return 1;
 }
 
-/* Callback 6: the value of a parameter; this host knows one, the scale's address. */
+/* KRV_CB_PARAMETER_VALUE: the value of a parameter; this host knows one, the
+ * scale's address. */
 static int32_t KRV_CALL OnParameterValue(void *cookie, void *dev, const char *name,
                                          char *value300) {
     (void)cookie, (void)dev;
@@ -54,7 +55,7 @@ static int32_t KRV_CALL OnParameterValue(void *cookie, void *dev, const char *na
     return 1;
 }
 
-/* Callback 11: the device's numbers, name and exchange directory. */
+/* KRV_CB_DEVICE_DATA: the device's numbers, name and exchange directory. */
 static int32_t KRV_CALL OnDeviceData(void *cookie, void *dev, int32_t *first, int32_t *second,
                                      char *text300_a, char *text300_b, char *exchange_dir260) {
     (void)cookie, (void)dev;

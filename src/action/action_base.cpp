@@ -14,9 +14,9 @@ constexpr const char* kSection = "kstools_KSLib";
 // The message kind that a progress state is sent with.
 int32_t KindOf(int32_t state) {
     switch (state) {
-        case lpvFailed: return 2;
-        case lpvWarning: return 1;
-        default: return 0;
+        case lpvFailed: return KRV_MSG_ERROR;
+        case lpvWarning: return KRV_MSG_WARNING;
+        default: return KRV_MSG_ORDINARY;
     }
 }
 }  // namespace
@@ -71,7 +71,7 @@ void TKSActionBase::MsgP(int32_t position) {
     if (position == progressPosition_) return;
     progressPosition_ = position;
     if (progressState_ == lpvCount || progressState_ == lpvPercent)
-        ZmienOstatniKomunikat(0, progressLine_ + StatusSuffix(progressState_, position));
+        ZmienOstatniKomunikat(KRV_MSG_ORDINARY, progressLine_ + StatusSuffix(progressState_, position));
 }
 
 void TKSActionBase::MsgS(int32_t state) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "krvdll.h"
 #include "support/lgext.h"
 #include "support/macset.h"
 
@@ -20,16 +21,16 @@ class TKSStawkiKolejne;
 
 // State of the current progress line.
 enum LPVState : int32_t {
-    lpvFinished = 0,  // status column "OK"
-    lpvFailed = 1,    // sent as an error line
-    lpvWarning = 2,   // sent as a warning line
-    lpvPercent = 3,   // running, percentage in the status column
-    lpvCount = 4,     // running, count in the status column
-    lpvPlain = 5,     // plain text
+    lpvFinished = KRV_STATE_FINISHED,  // status column "OK"
+    lpvFailed = KRV_STATE_FAILED,      // sent as an error line
+    lpvWarning = KRV_STATE_WARNING,    // sent as a warning line
+    lpvPercent = KRV_STATE_PERCENT,    // running, percentage in the status column
+    lpvCount = KRV_STATE_COUNT,        // running, count in the status column
+    lpvPlain = KRV_STATE_PLAIN,        // plain text
 };
 
 // The character that divides a message from its status column.
-inline constexpr char kStatusSeparator = '\x01';
+inline constexpr char kStatusSeparator = KRV_STATUS_SEPARATOR;
 
 // The environment record of one operation call.
 struct HKRVDLLSRODOWISKO {
@@ -88,7 +89,8 @@ public:
                             const std::string& t3, const std::string& t4, int32_t i3, double f1,
                             double f2, double f3, double f4, int32_t i4, int32_t i5,
                             const std::string& t5) const;
-    // The library's translation object; null before the host registered code 34.
+    // The library's translation object; null before the host registered
+    // KRV_CB_TRANSLATE.
     const TMLgExtTools* GetLgLink() const;
 
     // --- operations with behaviour of their own ---
@@ -131,7 +133,8 @@ public:
     void WyswietlOknoStawekNaKasiePrec(const std::string& startName, bool editable,
                                        const std::string& specialText);
 
-    // Filled by the library's wrappers (codes 14, 15, 32).
+    // Filled by the library's wrappers (KRV_CB_WEIGHTED_FORMATS, KRV_CB_VAT_RATES,
+    // KRV_CB_VAT_RATES_PREC).
     std::vector<std::string>& FormatyWazoneList() { return formatyWazone_; }
     TMacSetOfIntegers& StawkiDostepneSet();
     TMacSetOfIntegers& StawkiDostepnePrecSet();

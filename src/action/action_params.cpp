@@ -62,7 +62,7 @@ std::string TKSActionBase::ParamAsDir(const std::string& name) {
     std::string path = WartoscParametru(name);
 
     if (!platform::DirectoryExists(path)) {
-        DodajKomunikat(0, Tr(lg, kSection, "TKSActioParamAsDstr", "Katalog \"") + path +
+        DodajKomunikat(KRV_MSG_ORDINARY, Tr(lg, kSection, "TKSActioParamAsDstr", "Katalog \"") + path +
                               Tr(lg, kSection, "TKSActioParamAsDstrdir",
                                  "\" nie istnieje, próba utworzenia"));
         if (!platform::ForceDirectories(path))

@@ -108,7 +108,7 @@ int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_
         } else {
             shown = pass++;
         }
-        ZmienOstatniKomunikat(0, PodajOstatniKomunikat(true) + kStatusSeparator + IntToStr(shown));
+        ZmienOstatniKomunikat(KRV_MSG_ORDINARY, PodajOstatniKomunikat(true) + kStatusSeparator + IntToStr(shown));
 
         // Until the next pass: look at the file often, so that the wait ends
         // soon after the file is there rather than up to a second later.

@@ -106,12 +106,12 @@ void TarviscoAction::DodFuncExecute(int32_t) { ReadParams(); }
 int32_t TarviscoAction::Operacja(HKRVDLLSRODOWISKO& env, int32_t type, int32_t parameter) {
     ReadParams();
     switch (type) {
-        case -8:
+        case KRV_OP_DEVICE_FUNCTION:
             DodFuncExecute(parameter);
             env.result = 0;
             return 0;
-        case -5:  // started automatically: the same export
-        case -2:
+        case KRV_OP_AUTO_EXPORT:  // started automatically: the same export
+        case KRV_OP_EXPORT:
             Eksport();
             env.result = 0;
             return 0;

@@ -175,9 +175,9 @@ void TarviscoAction::PokazPominiete() {
            lpvCount, 100);
     MsgP(static_cast<int32_t>(pominieteOpis_.size()));
     for (size_t i = 0; i < pominieteOpis_.size() && i < kPominieteShown; ++i)
-        DodajKomunikat(1, pominieteOpis_[i]);
+        DodajKomunikat(KRV_MSG_WARNING, pominieteOpis_[i]);
     if (pominieteOpis_.size() > kPominieteShown)
-        DodajKomunikat(1, Tr(lg, kSection, "TarviscoMakePluRPominDalej", "i tak dalej..."));
+        DodajKomunikat(KRV_MSG_WARNING, Tr(lg, kSection, "TarviscoMakePluRPominDalej", "i tak dalej..."));
 }
 
 }  // namespace krv

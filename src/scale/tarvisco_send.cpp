@@ -69,7 +69,7 @@ void TarviscoAction::SendPluRecs() {
     MsgAdd(Tr(lg, kSection, "TarviscoSendPluRMsgAdd", "Przygotowanie sterownika do pracy"),
            lpvPlain, 100);
     if (ParamAsInt("DigiSM_Zlacze") == 0) {
-        DodajKomunikat(1, Tr(lg, kSection, "SendPluRDodajKomKRVDLL_Z",
+        DodajKomunikat(KRV_MSG_WARNING, Tr(lg, kSection, "SendPluRDodajKomKRVDLL_Z",
                              "Eksport tylko do Pliku (digism.exp)"));
         return;
     }
@@ -210,8 +210,8 @@ void TarviscoAction::WeryfikujBledy() {
         if (line.empty()) continue;  // a blank line reports nothing
         if (count == 0) MsgS(lpvFailed);  // so that no error line is written over later
         words.Init(line);
-        DodajKomunikat(2, words[5]);
-        DodajKomunikat(2, Format(format.c_str(), words[1].c_str(), words[2].c_str(),
+        DodajKomunikat(KRV_MSG_ERROR, words[5]);
+        DodajKomunikat(KRV_MSG_ERROR, Format(format.c_str(), words[1].c_str(), words[2].c_str(),
                                  words[3].c_str(), words[4].c_str()));
         ++count;
     }

@@ -11,7 +11,7 @@ namespace {
 
 using Msg = FakeHost::Message;
 
-std::string Sep() { return std::string(1, '\x01'); }
+std::string Sep() { return std::string(1, KRV_STATUS_SEPARATOR); }
 
 TEST(ActionBaseTest, DeviceDataComesFromTheHostAtConstruction) {
     TestLibrary t;
@@ -47,10 +47,10 @@ TEST(ActionBaseTest, PercentLineWithZeroMaximumRunsToHundred) {
     EXPECT_EQ(a->ProgressMax(), 1);
     ASSERT_EQ(t.host.messages.size(), 1u);
     EXPECT_EQ(t.host.messages[0].text, "Wczytywanie:" + Sep() + "0 %");
-    EXPECT_EQ(t.host.messages[0].kind, 0);
+    EXPECT_EQ(t.host.messages[0].kind, KRV_MSG_ORDINARY);
     a->MsgP(1);
     ASSERT_EQ(t.host.messages.size(), 2u);
-    EXPECT_EQ(t.host.messages[1].code, 13);
+    EXPECT_EQ(t.host.messages[1].code, KRV_CB_CHANGE_LAST_MESSAGE);
     EXPECT_EQ(t.host.messages[1].text, "Wczytywanie:" + Sep() + "100 %");
     a->MsgP(1);  // unchanged position: nothing sent
     EXPECT_EQ(t.host.messages.size(), 2u);
@@ -77,8 +77,8 @@ TEST(ActionBaseTest, CountLineAndStateChanges) {
     // Texts reach the host trimmed.
     EXPECT_EQ(t.host.messages.back().text, "- do dodania:" + Sep() + "42");
     a->MsgS(lpvFailed);
-    EXPECT_EQ(t.host.messages.back().code, 13);
-    EXPECT_EQ(t.host.messages.back().kind, 2);
+    EXPECT_EQ(t.host.messages.back().code, KRV_CB_CHANGE_LAST_MESSAGE);
+    EXPECT_EQ(t.host.messages.back().kind, KRV_MSG_ERROR);
     EXPECT_EQ(t.host.messages.back().text, "- do dodania");
     size_t n = t.host.messages.size();
     a->MsgS(lpvFailed);
@@ -88,7 +88,7 @@ TEST(ActionBaseTest, CountLineAndStateChanges) {
     a->MsgS(lpvFinished);
     EXPECT_EQ(t.host.messages.back().text, "- do dodania" + Sep() + "OK");
     a->MsgS(lpvWarning);
-    EXPECT_EQ(t.host.messages.back().kind, 1);
+    EXPECT_EQ(t.host.messages.back().kind, KRV_MSG_WARNING);
 }
 
 TEST(ActionBaseTest, PercentUsesTheStoredPositionWhenTheStateSwitches) {
@@ -103,11 +103,11 @@ TEST(ActionBaseTest, PercentUsesTheStoredPositionWhenTheStateSwitches) {
 TEST(ActionBaseTest, LastMessageIsRememberedAndCutAtTheSeparator) {
     TestLibrary t;
     auto a = t.Action();
-    a->DodajKomunikat(0, "Czekam" + Sep() + "12");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekam" + Sep() + "12");
     EXPECT_EQ(a->PodajOstatniKomunikat(true), "Czekam");
     EXPECT_EQ(a->PodajOstatniKomunikat(false), "Czekam" + Sep() + "12");
-    EXPECT_EQ(a->ZmienOstatniKomunikat(0, "Czekam" + Sep() + "11"), "Czekam" + Sep() + "12");
-    EXPECT_EQ(t.host.messages.back().code, 13);
+    EXPECT_EQ(a->ZmienOstatniKomunikat(KRV_MSG_ORDINARY, "Czekam" + Sep() + "11"), "Czekam" + Sep() + "12");
+    EXPECT_EQ(t.host.messages.back().code, KRV_CB_CHANGE_LAST_MESSAGE);
 }
 
 TEST(ActionBaseTest, FinalCatcherForms) {
@@ -117,7 +117,7 @@ TEST(ActionBaseTest, FinalCatcherForms) {
     a->OstatecznePrzechwycenieBledu("eksport", &abort);
     ASSERT_EQ(t.host.messages.size(), 1u);
     EXPECT_EQ(t.host.MessagesUtf8()[0], "Operacja 'eksport' została przerwana");
-    EXPECT_EQ(t.host.messages[0].kind, 2);
+    EXPECT_EQ(t.host.messages[0].kind, KRV_MSG_ERROR);
     EXPECT_EQ(a->ProgressState(), lpvFailed);
 
     t.host.messages.clear();
@@ -131,7 +131,7 @@ TEST(ActionBaseTest, FinalCatcherForms) {
     ASSERT_EQ(t.host.messages.size(), 2u);
     EXPECT_EQ(t.host.MessagesUtf8()[0], "Podczas wykonywania operacji 'eksport' wystąpił błąd:");
     EXPECT_EQ(t.host.MessagesUtf8()[1], "Brak pliku");
-    EXPECT_EQ(t.host.messages[1].kind, 2);
+    EXPECT_EQ(t.host.messages[1].kind, KRV_MSG_ERROR);
 
     t.host.messages.clear();
     EMException em(3, "Tytul", "Opis pierwszy");
@@ -160,7 +160,7 @@ TEST(ActionBaseTest, FinalCatcherUsesTranslations) {
 }
 
 TEST(ActionBaseTest, InterruptionWithoutHostFunctionMeansInterrupt) {
-    TestLibrary t(true, {5});
+    TestLibrary t(true, {KRV_CB_INTERRUPT});
     auto a = t.Action();
     EXPECT_TRUE(a->CzyPrzerwac());
     EXPECT_THROW(a->SprawdzCzyPrzerwac(), EAbort);
@@ -174,16 +174,17 @@ TEST(ActionBaseTest, SharedResourceIsRetriedUntilHeldOrInterrupted) {
     t.host.interruptAfter = 2;
     auto a = t.Action();
     EXPECT_THROW(a->ZajmijZasobSterownika("192.0.2.1"), EAbort);
-    EXPECT_EQ(t.host.CountCalls(22), 3);
-    EXPECT_EQ(t.host.CountCalls(5), 3);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_TAKE_RESOURCE), 3);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_INTERRUPT), 3);
     // A pause between the tries, none after the interruption.
     EXPECT_EQ(clock.Sleeps(), (std::vector<int32_t>{100, 100}));
 
-    // Code 22 without code 23: never asked, and without code 5 the abort is immediate.
-    TestLibrary noRelease(true, {5, 23});
+    // Taking the resource without a way to release it: never asked, and
+    // without KRV_CB_INTERRUPT the abort is immediate.
+    TestLibrary noRelease(true, {KRV_CB_INTERRUPT, KRV_CB_RELEASE_RESOURCE});
     auto b = noRelease.Action();
     EXPECT_THROW(b->ZajmijZasobSterownika("x"), EAbort);
-    EXPECT_EQ(noRelease.host.CountCalls(22), 0);
+    EXPECT_EQ(noRelease.host.CountCalls(KRV_CB_TAKE_RESOURCE), 0);
 
     TestLibrary granted;
     auto c = granted.Action();
@@ -206,7 +207,7 @@ TEST(ActionBaseTest, StoringResultsFailsLoudlyWhenTheHostRefuses) {
     t.host.storeAnswer = 1;
     EXPECT_NO_THROW(a->ZapiszWynikEksportu());
 
-    TestLibrary missing(true, {16});
+    TestLibrary missing(true, {KRV_CB_STORE_EXPORT_RESULT});
     EXPECT_THROW(missing.Action()->ZapiszWynikEksportu(), Exception);
 }
 
@@ -217,7 +218,7 @@ TEST(ActionBaseTest, WeightedFormatsAreLoadedOnceAndStopAtAnEmptyText) {
     std::vector<std::string> expected = {"28SSSSSK????K", "29xxx"};
     EXPECT_EQ(a->GetFormatyWazone(), expected);
     a->GetFormatyWazone();
-    EXPECT_EQ(t.host.CountCalls(14), 3);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_WEIGHTED_FORMATS), 3);
 }
 
 TEST(ActionBaseTest, BaseOperationRejectsEveryType) {
@@ -225,7 +226,7 @@ TEST(ActionBaseTest, BaseOperationRejectsEveryType) {
     auto a = t.Action();
     HKRVDLLSRODOWISKO env;
     try {
-        a->TKSActionBase::Operacja(env, -2, 0);
+        a->TKSActionBase::Operacja(env, KRV_OP_EXPORT, 0);
         FAIL();
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), W("Urządzenie nie obsługuje zleconego typu operacji"));

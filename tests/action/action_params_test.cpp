@@ -51,7 +51,7 @@ TEST(ParamReadersTest, IntegersDatesAndTextsWithBlanksAndRubbish) {
     EXPECT_EQ(a->ParamAsDate("NoDate"), 0.0);
     EXPECT_EQ(a->ParamAsDate("Empty"), 0.0);
 
-    TestLibrary bare(false);  // no code 6 at all
+    TestLibrary bare(false);  // no KRV_CB_PARAMETER_VALUE at all
     auto b = bare.Action();
     EXPECT_EQ(b->ParamAsInt("Int"), 0);
     EXPECT_EQ(b->ParamAsString("Text"), "");
@@ -67,7 +67,7 @@ TEST(OwnParamsTest, ReadAndWriteUnderTheLibraryPrefix) {
     EXPECT_EQ(t.host.calls.back().texts[0], Prefixed("Name"));
 
     a->WriteParamEx("Other", " value ");
-    ASSERT_EQ(t.host.calls.back().code, 21);
+    ASSERT_EQ(t.host.calls.back().code, KRV_CB_CHANGE_PARAMETER);
     EXPECT_EQ(t.host.calls.back().texts, (std::vector<std::string>{Prefixed("Other"), "value"}));
     a->ReadParamEx("Other", v);
     EXPECT_EQ(v, "value");
@@ -86,7 +86,7 @@ TEST(OwnParamsTest, RefusedOrImpossibleStoreEndsTheOperation) {
     t.host.translations["kstools_KSLib/TKSActioZmienParstr_00001"] = "'!";
     EXPECT_EQ(Failure([&] { a->ZmienParametr("Plain", "v"); }), "Cannot store 'Plain'!");
 
-    TestLibrary noStore(true, {21});
+    TestLibrary noStore(true, {KRV_CB_CHANGE_PARAMETER});
     auto b = noStore.Action();
     EXPECT_EQ(Failure([&] { b->ZmienParametr("Plain", "v"); }),
               W("Błąd zapisu własnego parametru 'Plain' do bazy danych"));
@@ -95,7 +95,7 @@ TEST(OwnParamsTest, RefusedOrImpossibleStoreEndsTheOperation) {
 std::vector<std::string> WrittenValues(const FakeHost& h) {
     std::vector<std::string> out;
     for (const auto& c : h.calls)
-        if (c.code == 21) out.push_back(c.texts[0] + "=" + std::to_string(c.texts[1].size()));
+        if (c.code == KRV_CB_CHANGE_PARAMETER) out.push_back(c.texts[0] + "=" + std::to_string(c.texts[1].size()));
     return out;
 }
 
@@ -125,10 +125,10 @@ TEST(LongParamsTest, PiecesOf250AndClearedRest) {
     EXPECT_EQ(a->ReadLongParamEx("Cut", 3), value.substr(0, 500));
 
     // No pieces: nothing asked of the host.
-    int asked = t.host.CountCalls(6);
+    int asked = t.host.CountCalls(KRV_CB_PARAMETER_VALUE);
     EXPECT_EQ(a->ReadLongParamEx("Long", 0), "");
     EXPECT_EQ(a->ReadLongParamEx("Long", -3), "");
-    EXPECT_EQ(t.host.CountCalls(6), asked);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_PARAMETER_VALUE), asked);
 }
 
 TEST(LongParamsTest, BlanksAtAPieceBoundarySurviveTheHostsTrimming) {
@@ -142,7 +142,7 @@ TEST(LongParamsTest, BlanksAtAPieceBoundarySurviveTheHostsTrimming) {
     ASSERT_EQ(value[249], ' ');
     a->WriteLongParamEx("Text", value, 3);
     for (const auto& c : t.host.calls) {
-        if (c.code != 21 || c.texts[1].empty()) continue;
+        if (c.code != KRV_CB_CHANGE_PARAMETER || c.texts[1].empty()) continue;
         EXPECT_NE(c.texts[1].front(), ' ');
         EXPECT_NE(c.texts[1].back(), ' ');
         EXPECT_LE(c.texts[1].size(), 250u);
@@ -211,7 +211,7 @@ TEST(ParamAsDirTest, MissingLevelsAreCreatedWithOneMessage) {
     EXPECT_TRUE(fs::is_directory(deep));
     EXPECT_TRUE(fs::is_empty(deep));
     ASSERT_EQ(t.host.messages.size(), 1u);
-    EXPECT_EQ(t.host.messages[0].kind, 0);
+    EXPECT_EQ(t.host.messages[0].kind, KRV_MSG_ORDINARY);
     EXPECT_EQ(t.host.messages[0].text,
               W("Katalog \"") + deep.string() + W("\" nie istnieje, próba utworzenia"));
 }

@@ -39,12 +39,12 @@ TEST(ActionVatTest, HostSetsAreReadOnce) {
     t.host.vatRates = {23, 8, 5, 0, -1};
     auto a = t.Action();
     EXPECT_EQ(Values(a->GetStawkiDostepne()), (std::vector<int32_t>{23, 8, 5, 0, -1}));
-    // Without code 32 the hundredths come from code 15.
+    // Without KRV_CB_VAT_RATES_PREC the hundredths come from KRV_CB_VAT_RATES.
     EXPECT_EQ(Values(a->GetStawkiDostepnePrec()), (std::vector<int32_t>{2300, 800, 500, 0, -1}));
-    int asked = t.host.CountCalls(15);
+    int asked = t.host.CountCalls(KRV_CB_VAT_RATES);
     a->GetStawkiDostepne();
     a->GetStawkiDostepnePrec();
-    EXPECT_EQ(t.host.CountCalls(15), asked);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_VAT_RATES), asked);
 }
 
 TEST(ActionVatTest, OrderingFromTheHostSetWhenNoneIsStored) {
@@ -53,9 +53,9 @@ TEST(ActionVatTest, OrderingFromTheHostSetWhenNoneIsStored) {
     auto a = t.Action();
     EXPECT_EQ(Slots(a->GetStawkiKolejne()), (std::vector<int32_t>{23, 8, 5, 0, E, E, E, E, E, E}));
     // Read once: later calls do not ask the host again.
-    int asked = t.host.CountCalls(6);
+    int asked = t.host.CountCalls(KRV_CB_PARAMETER_VALUE);
     a->GetStawkiKolejne();
-    EXPECT_EQ(t.host.CountCalls(6), asked);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_PARAMETER_VALUE), asked);
 
     TestLibrary t2;
     t2.host.vatRates = {0, 5, 8, 23, 7, 6};
@@ -136,7 +136,7 @@ struct ScriptedWindow {
 int ChangeCalls(const FakeHost& h, const std::string& name) {
     int n = 0;
     for (const auto& c : h.calls)
-        if (c.code == 21 && c.texts[0] == name) ++n;
+        if (c.code == KRV_CB_CHANGE_PARAMETER && c.texts[0] == name) ++n;
     return n;
 }
 
@@ -196,7 +196,7 @@ TEST(ActionVatTest, CancelledOrReadOnlyDialogSavesNothing) {
         EXPECT_EQ(shown.specialLabel, "Opak.");
         EXPECT_EQ(shown.specialText, "zw");
     }
-    EXPECT_EQ(t.host.CountCalls(21), 0);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_CHANGE_PARAMETER), 0);
     EXPECT_EQ(a->GetStawkiKolejne().GetWartosci(0), 23);
 }
 

@@ -44,9 +44,11 @@ protected:
     std::string Path(const char* name) const { return (dir / name).string(); }
     // The numbers shown in the status column of the waiting line, in order.
     std::vector<std::string> Shown() const {
+        const std::string waiting = StatusLine("Czekaj", "");
         std::vector<std::string> out;
         for (const auto& m : lib.host.messages)
-            if (m.code == 13 && m.text.rfind("Czekaj\x01", 0) == 0) out.push_back(m.text.substr(7));
+            if (m.code == KRV_CB_CHANGE_LAST_MESSAGE && m.text.rfind(waiting, 0) == 0)
+                out.push_back(m.text.substr(waiting.size()));
         return out;
     }
 
@@ -79,15 +81,15 @@ TEST_F(KSActionTest, FileAlreadyInPlaceReturnsAtOnceWithoutAMessage) {
     EXPECT_EQ(a->WaitForFileState(Path("none"), true, 5), KSAction::kWaitDone);
     EXPECT_EQ(clock.Elapsed(), 0);
     EXPECT_TRUE(lib.host.messages.empty());
-    EXPECT_EQ(lib.host.CountCalls(5), 0);
+    EXPECT_EQ(lib.host.CountCalls(KRV_CB_INTERRUPT), 0);
 }
 
 TEST_F(KSActionTest, CountdownThenTimeOut) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 3), KSAction::kWaitTimeOut);
     EXPECT_EQ(clock.Elapsed(), 3000);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"3", "2", "1"}));
-    EXPECT_EQ(lib.host.CountCalls(5), 4);  // once a second, not at every look
+    EXPECT_EQ(lib.host.CountCalls(KRV_CB_INTERRUPT), 4);  // once a second, not at every look
     EXPECT_TRUE(clock.Sleeps().empty());  // it waits on the directory, never blindly
 
     // The catalogue's two minutes: every second shown once, from 120 down,
@@ -102,7 +104,7 @@ TEST_F(KSActionTest, CountdownThenTimeOut) {
 }
 
 TEST_F(KSActionTest, NoTimeOutCountsUpUntilAbort) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     lib.host.interruptAfter = 2;
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 0), KSAction::kWaitAborted);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"1", "2"}));
@@ -114,7 +116,7 @@ TEST_F(KSActionTest, NoTimeOutCountsUpUntilAbort) {
 }
 
 TEST_F(KSActionTest, FileIsNoticedWellWithinTheSecond) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     // Between the once-a-second passes the file is looked at often: the wait
     // ends within a poll of the file's arrival, not at the next pass.
     clock.At(2300, [&] { std::ofstream(Path("late")) << ""; });
@@ -132,7 +134,7 @@ TEST_F(KSActionTest, FileIsNoticedWellWithinTheSecond) {
 }
 
 TEST_F(KSActionTest, GivingUpEndsTheWait) {
-    a->DodajKomunikat(0, "Czekaj");
+    a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekaj");
     int asked = 0;
     EXPECT_EQ(a->WaitForFileState(Path("never"), false, 10, [&] { return ++asked == 3; }),
               KSAction::kWaitGivenUp);
@@ -186,14 +188,15 @@ TEST_F(KSActionTest, RejectedGoodsReportAndLogFile) {
     for (int i = 1; i <= 10; ++i) a->Ostrzezenia().push_back("uwaga " + std::to_string(i));
     a->LogujOdrzuconePrzyEksporcie();
     std::vector<std::string> window = lib.host.Window();
-    std::vector<std::string> expected = {"- towary odrzucone:\x01" "12"};
+    std::vector<std::string> expected = {StatusLine("- towary odrzucone:", "12")};
     for (int i = 1; i <= 10; ++i) expected.push_back("...towar " + std::to_string(i));
     expected.push_back("i tak dalej...");
-    expected.push_back("- ostrzeżenia:\x01" "10");
+    expected.push_back(StatusLine("- ostrzeżenia:", "10"));
     for (int i = 1; i <= 10; ++i) expected.push_back("...uwaga " + std::to_string(i));
     EXPECT_EQ(window, expected);
     for (const auto& m : lib.host.messages) {
-        if (m.code != 12 || m.text.rfind("- ", 0) == 0) continue;  // headings are plain lines
+        // Headings are plain lines.
+        if (m.code != KRV_CB_ADD_MESSAGE || m.text.rfind("- ", 0) == 0) continue;
         EXPECT_EQ(m.kind, m.text.rfind("...towar", 0) == 0 || m.text == "i tak dalej..." ? 2 : 1)
             << m.text;
     }
@@ -217,7 +220,7 @@ TEST_F(KSActionTest, RejectedGoodsReportAndLogFile) {
 TEST_F(KSActionTest, WarningsShownOrLogged) {
     a->AddWarning("bez dziennika", nullptr);
     ASSERT_EQ(lib.host.messages.size(), 1u);
-    EXPECT_EQ(lib.host.messages[0].kind, 1);
+    EXPECT_EQ(lib.host.messages[0].kind, KRV_MSG_WARNING);
 
     TErrorLog log(Path("warn.log"));
     for (int i = 1; i <= 25; ++i) a->AddWarning(i == 3 ? "" : "w" + std::to_string(i), &log);
@@ -248,7 +251,8 @@ TEST_F(KSActionTest, StatusCountsOfTheExportBuffer) {
     a->expBuf = &buf;
     a->ShowTowInfo(false);
     EXPECT_EQ(lib.host.Window(),
-              (std::vector<std::string>{"- do dodania:\x01" "2", "- do usunięcia:\x01" "1"}));
+              (std::vector<std::string>{StatusLine("- do dodania:", "2"),
+                                        StatusLine("- do usunięcia:", "1")}));
     lib.host.messages.clear();
     a->ShowTowInfo(true);
     EXPECT_EQ(lib.host.Window().size(), 4u);
@@ -287,7 +291,7 @@ TEST_F(KSActionTest, PreciseVatNumbersRaiseForAnUnmappedRate) {
 }
 
 TEST_F(KSActionTest, TranslatedFormatsMustKeepTheirConversions) {
-    lib.host.Register(lib.handle, 34);
+    lib.host.Register(lib.handle, KRV_CB_TRANSLATE);
     auto* lg = lib.Lib().GetLgLink();
     lib.host.translations["s/good"] = "Rate %5.1f%% now";
     lib.host.translations["s/bad"] = "Rate %s";

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace krv {
+namespace krv::test {
 namespace {
 
 std::vector<int32_t> Slots(const TKSStawkiKolejne& s) {
@@ -101,4 +101,4 @@ TEST(StawkiKolejneTest, FromTheHostSetLastValueFirst) {
 }
 
 }  // namespace
-}  // namespace krv
+}  // namespace krv::test

@@ -7,7 +7,7 @@
 
 #include "harness.h"
 
-namespace krv::e2e {
+namespace krv::test {
 namespace {
 
 class DigiExport : public ::testing::Test {
@@ -146,9 +146,9 @@ TEST_F(DigiExport, CharactersTheScalesPageLacksAreWarnedOncePerGoods) {
 }
 
 }  // namespace
-}  // namespace krv::e2e
+}  // namespace krv::test
 
-namespace krv::e2e {
+namespace krv::test {
 namespace {
 
 TEST(DigiDemo, WholeExportListsTheScalesTable) {
@@ -164,4 +164,4 @@ TEST(DigiDemo, WholeExportListsTheScalesTable) {
 }
 
 }  // namespace
-}  // namespace krv::e2e
+}  // namespace krv::test

@@ -11,7 +11,7 @@
 
 #include "harness.h"
 
-namespace krv::e2e {
+namespace krv::test {
 namespace {
 
 class ExportFailure : public ::testing::Test {
@@ -226,4 +226,4 @@ TEST_F(ExportFailure, GoodsFileWithABadLine) {
 }
 
 }  // namespace
-}  // namespace krv::e2e
+}  // namespace krv::test

@@ -6,7 +6,7 @@
 
 #include "harness.h"
 
-namespace krv::e2e {
+namespace krv::test {
 namespace {
 
 class ExportSuccess : public ::testing::Test {
@@ -143,4 +143,4 @@ TEST_F(ExportSuccess, ProfileCommandsDriveTheExport) {
 }
 
 }  // namespace
-}  // namespace krv::e2e
+}  // namespace krv::test

@@ -14,7 +14,7 @@
 #include "files.h"
 #include "support/cp1250.h"
 
-namespace krv::e2e {
+namespace krv::test {
 
 std::string Programs::Krvhost() { return KRVHOST_EXE; }
 std::string Programs::Library() { return TARVISCO_LIBRARY; }
@@ -234,4 +234,4 @@ std::map<std::string, std::string> EthernetParams(const std::string& address) {
             {"DigiSM_Timeout", "20"}};
 }
 
-}  // namespace krv::e2e
+}  // namespace krv::test

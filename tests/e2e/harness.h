@@ -13,7 +13,7 @@
 
 #include "child_process.h"
 
-namespace krv::e2e {
+namespace krv::test {
 
 namespace fs = std::filesystem;
 
@@ -115,4 +115,4 @@ std::vector<std::string> GoodsResult();
 // Parameters of an Ethernet export of Goods() to the scale at address.
 std::map<std::string, std::string> EthernetParams(const std::string& address);
 
-}  // namespace krv::e2e
+}  // namespace krv::test

@@ -11,7 +11,7 @@
 namespace krv::test {
 namespace {
 
-const std::string kSep(1, '\x01');
+const std::string kSep(1, KRV_STATUS_SEPARATOR);
 
 std::string Goods(int plu, const std::string& kod, const char* status = "DOD") {
     return "PLU;" + std::to_string(plu) + ";0;" + kod + ";Towar " + std::to_string(plu) +
@@ -162,13 +162,13 @@ TEST(KSExpBufReadTest, BadLineStopsTheReadingAndNamesTheLine) {
     EXPECT_EQ(buf.Towary().GetCount(), 1);
     ASSERT_GE(t.host.messages.size(), 2u);
     const auto& last = t.host.messages.back();
-    EXPECT_EQ(last.code, 12);
-    EXPECT_EQ(last.kind, 2);
+    EXPECT_EQ(last.code, KRV_CB_ADD_MESSAGE);
+    EXPECT_EQ(last.kind, KRV_MSG_ERROR);
     EXPECT_EQ(Cp1250ToUtf8(last.text),
               "Błąd w wierszu pliku towarów nr 4: PLU;2;0;222;Towar 2;100;0;0;0;23;1;F;...");
     const auto& before = t.host.messages[t.host.messages.size() - 2];
-    EXPECT_EQ(before.code, 13);
-    EXPECT_EQ(before.kind, 2);
+    EXPECT_EQ(before.code, KRV_CB_CHANGE_LAST_MESSAGE);
+    EXPECT_EQ(before.kind, KRV_MSG_ERROR);
     EXPECT_EQ(Cp1250ToUtf8(before.text), "Analiza listy towarów");
 
     // A conversion error is named the same way; a short line is shown whole.
@@ -193,7 +193,7 @@ TEST(KSExpBufReadTest, MissingOrUnreadableFileIsAnError) {
     } catch (const EFileError& e) {
         EXPECT_EQ(e.Message(), W("Brak pliku z listą towarów: ") + (d / "kasa.exp"));
     }
-    EXPECT_EQ(t.host.messages.back().kind, 2);  // the progress line failed
+    EXPECT_EQ(t.host.messages.back().kind, KRV_MSG_ERROR);  // the progress line failed
     EXPECT_FALSE(Exists(d / "ARCH2.EXP"));
 
     // A directory where the file should be cannot be read.

@@ -9,7 +9,7 @@
 namespace krv::test {
 namespace {
 
-const std::string kSep(1, '\x01');
+const std::string kSep(1, KRV_STATUS_SEPARATOR);
 
 KSTowRec Goods(int plu, const std::string& kod, int status, int koldod = 0) {
     KSTowRec r;

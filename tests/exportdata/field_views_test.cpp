@@ -6,7 +6,7 @@
 
 #include "exportdata/ljwords.h"
 
-namespace krv {
+namespace krv::test {
 namespace {
 
 TEST(FieldViews, SplitsAndFlagsTheEndAsTLJWords) {
@@ -39,4 +39,4 @@ TEST(FieldViews, ANewLineClearsTheEndFlag) {
 }
 
 }  // namespace
-}  // namespace krv
+}  // namespace krv::test

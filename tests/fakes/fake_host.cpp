@@ -48,18 +48,18 @@ std::string Key(const std::string& name) { return UpperCase(Trim(name)); }
 // with foreign ones it records nothing and answers 0.
 struct Callbacks {
     static int32_t KRV_CALL Interrupt(void* c, void* d) {
-        FakeHost* hp = Checked(c, d, 5);
+        FakeHost* hp = Checked(c, d, KRV_CB_INTERRUPT);
         if (!hp) return 0;
         FakeHost& h = *hp;
-        h.calls.push_back({5, {}, {}});
+        h.calls.push_back({KRV_CB_INTERRUPT, {}, {}});
         int n = h.interruptCalls_++;
         return h.interruptAfter >= 0 && n >= h.interruptAfter ? 1 : 0;
     }
     static int32_t KRV_CALL Param(void* c, void* d, const char* name, char* value) {
-        FakeHost* hp = Checked(c, d, 6);
+        FakeHost* hp = Checked(c, d, KRV_CB_PARAMETER_VALUE);
         if (!hp) return 0;
         FakeHost& h = *hp;
-        h.calls.push_back({6, {name}, {}});
+        h.calls.push_back({KRV_CB_PARAMETER_VALUE, {name}, {}});
         std::string v;
         for (auto* m : {&h.stored, &h.params})
             for (auto& [k, val] : *m)
@@ -69,10 +69,10 @@ struct Callbacks {
     }
     static int32_t KRV_CALL DeviceData(void* c, void* d, int32_t* a, int32_t* b, char* t1,
                                        char* t2, char* dir) {
-        FakeHost* hp = Checked(c, d, 11);
+        FakeHost* hp = Checked(c, d, KRV_CB_DEVICE_DATA);
         if (!hp) return 0;
         FakeHost& h = *hp;
-        h.calls.push_back({11, {}, {}});
+        h.calls.push_back({KRV_CB_DEVICE_DATA, {}, {}});
         *a = h.first;
         *b = h.second;
         Answer(h, t1, 300, h.text1);
@@ -88,16 +88,16 @@ struct Callbacks {
         return 1;
     }
     static int32_t KRV_CALL Add(void* c, void* d, int32_t kind, const char* text) {
-        return Message(c, d, 12, kind, text);
+        return Message(c, d, KRV_CB_ADD_MESSAGE, kind, text);
     }
     static int32_t KRV_CALL Change(void* c, void* d, int32_t kind, const char* text) {
-        return Message(c, d, 13, kind, text);
+        return Message(c, d, KRV_CB_CHANGE_LAST_MESSAGE, kind, text);
     }
     static int32_t KRV_CALL Formats(void* c, void* d, int32_t i, char* out) {
-        FakeHost* hp = Checked(c, d, 14);
+        FakeHost* hp = Checked(c, d, KRV_CB_WEIGHTED_FORMATS);
         if (!hp) return 0;
         FakeHost& h = *hp;
-        h.calls.push_back({14, {}, {i}});
+        h.calls.push_back({KRV_CB_WEIGHTED_FORMATS, {}, {i}});
         if (i < 0 || static_cast<size_t>(i) >= h.weightedFormats.size()) return 0;
         Answer(h, out, 300, h.weightedFormats[static_cast<size_t>(i)]);
         return 1;
@@ -105,17 +105,18 @@ struct Callbacks {
     static int32_t Rate(void* c, void* d, int32_t code, int32_t i, int32_t* out) {
         FakeHost* hp = Checked(c, d, code);
         if (!hp) return 0;
-        const std::vector<int32_t>& rates = code == 15 ? hp->vatRates : hp->vatRatesPrec;
+        const std::vector<int32_t>& rates =
+            code == KRV_CB_VAT_RATES ? hp->vatRates : hp->vatRatesPrec;
         hp->calls.push_back({code, {}, {i}});
         if (i < 0 || static_cast<size_t>(i) >= rates.size()) return 0;
         *out = rates[static_cast<size_t>(i)];
         return 1;
     }
     static int32_t KRV_CALL Vat(void* c, void* d, int32_t i, int32_t* out) {
-        return Rate(c, d, 15, i, out);
+        return Rate(c, d, KRV_CB_VAT_RATES, i, out);
     }
     static int32_t KRV_CALL VatPrec(void* c, void* d, int32_t i, int32_t* out) {
-        return Rate(c, d, 32, i, out);
+        return Rate(c, d, KRV_CB_VAT_RATES_PREC, i, out);
     }
     // The callbacks without arguments of their own: recorded, then the
     // host's answer.
@@ -125,73 +126,82 @@ struct Callbacks {
         hp->calls.push_back({code, {}, {}});
         return hp->storeAnswer;
     }
-    static int32_t KRV_CALL Store16(void* c, void* d) { return Store(c, d, 16); }
-    static int32_t KRV_CALL Store17(void* c, void* d) { return Store(c, d, 17); }
-    static int32_t KRV_CALL Store18(void* c, void* d) { return Store(c, d, 18); }
+    static int32_t KRV_CALL StoreResult(void* c, void* d) {
+        return Store(c, d, KRV_CB_STORE_EXPORT_RESULT);
+    }
+    static int32_t KRV_CALL StoreImport(void* c, void* d) {
+        return Store(c, d, KRV_CB_STORE_IMPORT);
+    }
+    static int32_t KRV_CALL StoreReceipt(void* c, void* d) {
+        return Store(c, d, KRV_CB_STORE_RECEIPT);
+    }
     static int32_t KRV_CALL Goods(void* c, void* d, char* rec, const char* key) {
-        FakeHost* hp = Checked(c, d, 19);
+        FakeHost* hp = Checked(c, d, KRV_CB_READ_GOODS);
         if (!hp) return 0;
         FakeHost& h = *hp;
-        h.calls.push_back({19, {key}, {}});
+        h.calls.push_back({KRV_CB_READ_GOODS, {key}, {}});
         auto it = h.goods.find(key);
         Answer(h, rec, 2048, it == h.goods.end() ? "" : it->second);
         return it != h.goods.end();
     }
-    static int32_t KRV_CALL Refresh(void* c, void* d) { return Store(c, d, 20); }
+    static int32_t KRV_CALL Refresh(void* c, void* d) {
+        return Store(c, d, KRV_CB_REFRESH_PARAMETERS);
+    }
     static int32_t KRV_CALL ChangeParam(void* c, void* d, const char* name, const char* value) {
-        FakeHost* hp = Checked(c, d, 21);
+        FakeHost* hp = Checked(c, d, KRV_CB_CHANGE_PARAMETER);
         if (!hp) return 0;
         FakeHost& h = *hp;
-        h.calls.push_back({21, {name, value}, {}});
+        h.calls.push_back({KRV_CB_CHANGE_PARAMETER, {name, value}, {}});
         if (h.refuseStore) return 0;
         h.stored[name] = value;
         return 1;
     }
     static int32_t KRV_CALL Take(void* c, void* d, const char* r) {
-        FakeHost* hp = Checked(c, d, 22);
+        FakeHost* hp = Checked(c, d, KRV_CB_TAKE_RESOURCE);
         if (!hp) return 0;
-        hp->calls.push_back({22, {r}, {}});
+        hp->calls.push_back({KRV_CB_TAKE_RESOURCE, {r}, {}});
         return hp->resourceAnswer;
     }
     static int32_t KRV_CALL Release(void* c, void* d, const char* r) {
-        FakeHost* hp = Checked(c, d, 23);
+        FakeHost* hp = Checked(c, d, KRV_CB_RELEASE_RESOURCE);
         if (!hp) return 0;
-        hp->calls.push_back({23, {r}, {}});
+        hp->calls.push_back({KRV_CB_RELEASE_RESOURCE, {r}, {}});
         return 1;
     }
-    static int32_t KRV_CALL Alarm(void* c, void* d) { return Store(c, d, 24); }
+    static int32_t KRV_CALL Alarm(void* c, void* d) { return Store(c, d, KRV_CB_CLEAR_ALARM); }
     static int32_t KRV_CALL Suspend(void* c, void* d, const char* t, int32_t v) {
-        FakeHost* hp = Checked(c, d, 25);
+        FakeHost* hp = Checked(c, d, KRV_CB_SUSPEND_OPERATION);
         if (!hp) return 0;
-        hp->calls.push_back({25, {t}, {v}});
+        hp->calls.push_back({KRV_CB_SUSPEND_OPERATION, {t}, {v}});
         return v;
     }
     static int32_t KRV_CALL Counters(void* c, void* d, int32_t* v, int32_t n) {
-        FakeHost* hp = Checked(c, d, 28);
+        FakeHost* hp = Checked(c, d, KRV_CB_STORE_COUNTERS);
         if (!hp) return 0;
-        hp->calls.push_back({28, {}, {n, n > 0 && v ? v[0] : 0}});
+        hp->calls.push_back({KRV_CB_STORE_COUNTERS, {}, {n, n > 0 && v ? v[0] : 0}});
         return 1;
     }
     static int32_t KRV_CALL CountersTime(void* c, void* d, int32_t* v, int32_t n, const char* t) {
-        FakeHost* hp = Checked(c, d, 31);
+        FakeHost* hp = Checked(c, d, KRV_CB_STORE_COUNTERS_TIME);
         if (!hp) return 0;
-        hp->calls.push_back({31, {t}, {n, n > 0 && v ? v[0] : 0}});
+        hp->calls.push_back({KRV_CB_STORE_COUNTERS_TIME, {t}, {n, n > 0 && v ? v[0] : 0}});
         return 1;
     }
     static int32_t KRV_CALL AddGoods(void* c, void* d, const char* t1, int32_t i1, const char* t2,
                                      int32_t i2, const char* t3, const char* t4, int32_t i3,
                                      double, double, double, double, int32_t i4, int32_t i5,
                                      const char* t5) {
-        FakeHost* hp = Checked(c, d, 33);
+        FakeHost* hp = Checked(c, d, KRV_CB_ADD_GOODS_FROM_DEVICE);
         if (!hp) return 0;
-        hp->calls.push_back({33, {t1, t2, t3, t4, t5}, {i1, i2, i3, i4, i5}});
+        hp->calls.push_back(
+            {KRV_CB_ADD_GOODS_FROM_DEVICE, {t1, t2, t3, t4, t5}, {i1, i2, i3, i4, i5}});
         return i1;
     }
     static int32_t KRV_CALL Translate(char* out, int32_t size, const char* section,
                                       const char* key) {
         if (!g_translator) return 0;
         FakeHost& h = *g_translator;
-        h.calls.push_back({34, {section, key}, {size}});
+        h.calls.push_back({KRV_CB_TRANSLATE, {section, key}, {size}});
         auto it = h.translations.find(std::string(section) + "/" + key);
         if (it == h.translations.end()) return 0;
         Answer(h, out, static_cast<size_t>(size), it->second);
@@ -208,44 +218,52 @@ FakeHost::~FakeHost() {
 
 void* FakeHost::Function(int32_t code) {
     switch (code) {
-        case 5: return reinterpret_cast<void*>(&Callbacks::Interrupt);
-        case 6: return reinterpret_cast<void*>(&Callbacks::Param);
-        case 11: return reinterpret_cast<void*>(&Callbacks::DeviceData);
-        case 12: return reinterpret_cast<void*>(&Callbacks::Add);
-        case 13: return reinterpret_cast<void*>(&Callbacks::Change);
-        case 14: return reinterpret_cast<void*>(&Callbacks::Formats);
-        case 15: return reinterpret_cast<void*>(&Callbacks::Vat);
-        case 32: return reinterpret_cast<void*>(&Callbacks::VatPrec);
-        case 16: return reinterpret_cast<void*>(&Callbacks::Store16);
-        case 17: return reinterpret_cast<void*>(&Callbacks::Store17);
-        case 18: return reinterpret_cast<void*>(&Callbacks::Store18);
-        case 19: return reinterpret_cast<void*>(&Callbacks::Goods);
-        case 20: return reinterpret_cast<void*>(&Callbacks::Refresh);
-        case 21: return reinterpret_cast<void*>(&Callbacks::ChangeParam);
-        case 22: return reinterpret_cast<void*>(&Callbacks::Take);
-        case 23: return reinterpret_cast<void*>(&Callbacks::Release);
-        case 24: return reinterpret_cast<void*>(&Callbacks::Alarm);
-        case 25: return reinterpret_cast<void*>(&Callbacks::Suspend);
-        case 28: return reinterpret_cast<void*>(&Callbacks::Counters);
-        case 31: return reinterpret_cast<void*>(&Callbacks::CountersTime);
-        case 33: return reinterpret_cast<void*>(&Callbacks::AddGoods);
-        case 34: return reinterpret_cast<void*>(&Callbacks::Translate);
+        case KRV_CB_INTERRUPT: return reinterpret_cast<void*>(&Callbacks::Interrupt);
+        case KRV_CB_PARAMETER_VALUE: return reinterpret_cast<void*>(&Callbacks::Param);
+        case KRV_CB_DEVICE_DATA: return reinterpret_cast<void*>(&Callbacks::DeviceData);
+        case KRV_CB_ADD_MESSAGE: return reinterpret_cast<void*>(&Callbacks::Add);
+        case KRV_CB_CHANGE_LAST_MESSAGE: return reinterpret_cast<void*>(&Callbacks::Change);
+        case KRV_CB_WEIGHTED_FORMATS: return reinterpret_cast<void*>(&Callbacks::Formats);
+        case KRV_CB_VAT_RATES: return reinterpret_cast<void*>(&Callbacks::Vat);
+        case KRV_CB_VAT_RATES_PREC: return reinterpret_cast<void*>(&Callbacks::VatPrec);
+        case KRV_CB_STORE_EXPORT_RESULT: return reinterpret_cast<void*>(&Callbacks::StoreResult);
+        case KRV_CB_STORE_IMPORT: return reinterpret_cast<void*>(&Callbacks::StoreImport);
+        case KRV_CB_STORE_RECEIPT: return reinterpret_cast<void*>(&Callbacks::StoreReceipt);
+        case KRV_CB_READ_GOODS: return reinterpret_cast<void*>(&Callbacks::Goods);
+        case KRV_CB_REFRESH_PARAMETERS: return reinterpret_cast<void*>(&Callbacks::Refresh);
+        case KRV_CB_CHANGE_PARAMETER: return reinterpret_cast<void*>(&Callbacks::ChangeParam);
+        case KRV_CB_TAKE_RESOURCE: return reinterpret_cast<void*>(&Callbacks::Take);
+        case KRV_CB_RELEASE_RESOURCE: return reinterpret_cast<void*>(&Callbacks::Release);
+        case KRV_CB_CLEAR_ALARM: return reinterpret_cast<void*>(&Callbacks::Alarm);
+        case KRV_CB_SUSPEND_OPERATION: return reinterpret_cast<void*>(&Callbacks::Suspend);
+        case KRV_CB_STORE_COUNTERS: return reinterpret_cast<void*>(&Callbacks::Counters);
+        case KRV_CB_STORE_COUNTERS_TIME: return reinterpret_cast<void*>(&Callbacks::CountersTime);
+        case KRV_CB_ADD_GOODS_FROM_DEVICE: return reinterpret_cast<void*>(&Callbacks::AddGoods);
+        case KRV_CB_TRANSLATE: return reinterpret_cast<void*>(&Callbacks::Translate);
         default: return nullptr;
     }
 }
 
 void FakeHost::Register(void* lib, int32_t code) {
-    if (code == 34) g_translator = this;
+    if (code == KRV_CB_TRANSLATE) g_translator = this;
     KRVDLLRejestrujCallback(lib, Function(code), code);
 }
 
 void FakeHost::RegisterAll(void* lib, const std::set<int32_t>& except) {
-    // Code 32 is registered only when the test gave hundredths of its own.
-    for (int32_t code : {5, 6, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 28, 31,
-                         33, 34}) {
+    // KRV_CB_VAT_RATES_PREC is registered only when the test gave hundredths
+    // of its own.
+    for (int32_t code :
+         {KRV_CB_INTERRUPT, KRV_CB_PARAMETER_VALUE, KRV_CB_DEVICE_DATA, KRV_CB_ADD_MESSAGE,
+          KRV_CB_CHANGE_LAST_MESSAGE, KRV_CB_WEIGHTED_FORMATS, KRV_CB_VAT_RATES,
+          KRV_CB_STORE_EXPORT_RESULT, KRV_CB_STORE_IMPORT, KRV_CB_STORE_RECEIPT,
+          KRV_CB_READ_GOODS, KRV_CB_REFRESH_PARAMETERS, KRV_CB_CHANGE_PARAMETER,
+          KRV_CB_TAKE_RESOURCE, KRV_CB_RELEASE_RESOURCE, KRV_CB_CLEAR_ALARM,
+          KRV_CB_SUSPEND_OPERATION, KRV_CB_STORE_COUNTERS, KRV_CB_STORE_COUNTERS_TIME,
+          KRV_CB_ADD_GOODS_FROM_DEVICE, KRV_CB_TRANSLATE}) {
         if (!except.count(code)) Register(lib, code);
     }
-    if (!vatRatesPrec.empty() && !except.count(32)) Register(lib, 32);
+    if (!vatRatesPrec.empty() && !except.count(KRV_CB_VAT_RATES_PREC))
+        Register(lib, KRV_CB_VAT_RATES_PREC);
 }
 
 int FakeHost::CountCalls(int32_t code) const {
@@ -257,7 +275,7 @@ std::vector<std::string> FakeHost::Window() const {
     std::vector<std::string> lines;
     for (const Message& m : messages) {
         std::string t = Cp1250ToUtf8(m.text);
-        if (m.code == 13 && !lines.empty())
+        if (m.code == KRV_CB_CHANGE_LAST_MESSAGE && !lines.empty())
             lines.back() = t;
         else
             lines.push_back(t);

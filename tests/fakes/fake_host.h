@@ -23,8 +23,9 @@ public:
         std::vector<int64_t> ints;       // integer arguments
     };
     struct Message {
-        int32_t code;  // 12 add, 13 replace the last
-        int32_t kind;
+        // KRV_CB_ADD_MESSAGE, or KRV_CB_CHANGE_LAST_MESSAGE (replaces the last)
+        int32_t code;
+        int32_t kind;      // KRV_MSG_*
         std::string text;  // Windows-1250 as sent
     };
 
@@ -43,19 +44,24 @@ public:
     void* Device() { return &device_; }
 
     // --- what the host answers ---
-    std::map<std::string, std::string> params;  // code 6, names matched case-insensitively
-    std::map<std::string, std::string> stored;  // code 21 stores here (also read by code 6)
-    bool refuseStore = false;                   // code 21 answers 0
-    int32_t interruptAfter = -1;                // code 5: answer 1 from the n-th call on (0 = always)
-    std::vector<std::string> weightedFormats;   // code 14
-    std::vector<int32_t> vatRates;              // code 15
-    std::vector<int32_t> vatRatesPrec;          // code 32 (registered only when wanted)
-    int32_t storeAnswer = 1;                    // codes 16, 17, 18
-    int32_t resourceAnswer = 1;                 // code 22
-    int32_t first = 7, second = 8;              // code 11
+    // KRV_CB_PARAMETER_VALUE, names matched case-insensitively.
+    std::map<std::string, std::string> params;
+    // KRV_CB_CHANGE_PARAMETER stores here; KRV_CB_PARAMETER_VALUE reads it first.
+    std::map<std::string, std::string> stored;
+    bool refuseStore = false;  // KRV_CB_CHANGE_PARAMETER answers 0
+    // KRV_CB_INTERRUPT: answer 1 from the n-th call on (0 = always).
+    int32_t interruptAfter = -1;
+    std::vector<std::string> weightedFormats;  // KRV_CB_WEIGHTED_FORMATS
+    std::vector<int32_t> vatRates;             // KRV_CB_VAT_RATES
+    // KRV_CB_VAT_RATES_PREC, registered only when it holds rates.
+    std::vector<int32_t> vatRatesPrec;
+    // KRV_CB_STORE_EXPORT_RESULT, KRV_CB_STORE_IMPORT, KRV_CB_STORE_RECEIPT.
+    int32_t storeAnswer = 1;
+    int32_t resourceAnswer = 1;     // KRV_CB_TAKE_RESOURCE
+    int32_t first = 7, second = 8;  // KRV_CB_DEVICE_DATA
     std::string text1 = "device", text2 = "second", exchangeDir;
     std::map<std::string, std::string> translations;  // "section/key" -> text
-    std::map<std::string, std::string> goods;         // code 19
+    std::map<std::string, std::string> goods;         // KRV_CB_READ_GOODS
     // Fill every buffer up to its end with this character and no terminator
     // (a careless host); the library must still cut the text at n.
     char overfill = '\0';
@@ -64,10 +70,10 @@ public:
     std::vector<Call> calls;
     std::vector<Message> messages;
     int CountCalls(int32_t code) const;
-    // The operation window as the host would show it: code 12 adds a line,
-    // code 13 replaces the last one.
+    // The operation window as the host would show it: KRV_CB_ADD_MESSAGE adds
+    // a line, KRV_CB_CHANGE_LAST_MESSAGE replaces the last one.
     std::vector<std::string> Window() const;
-    // Every message text (12 and 13) converted to UTF-8, in order.
+    // Every message text (added or replacing) converted to UTF-8, in order.
     std::vector<std::string> MessagesUtf8() const;
     std::string StoredValue(const std::string& name) const;
 
@@ -76,5 +82,10 @@ private:
     int device_ = 0;
     int interruptCalls_ = 0;
 };
+
+// A message line with its status column, as the library sends it.
+inline std::string StatusLine(const std::string& text, const std::string& status) {
+    return text + KRV_STATUS_SEPARATOR + status;
+}
 
 }  // namespace krv::test

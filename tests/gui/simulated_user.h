@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace krv::test::gui {
+namespace krv::test {
 
 // False (with the reason) when no window can be shown here.
 bool DisplayAvailable(std::string& why);
@@ -20,4 +20,4 @@ struct UserScript {
 // it while the dialog runs on the main thread). Returns "" or the failure.
 std::string RunUser(const UserScript& script);
 
-}  // namespace krv::test::gui
+}  // namespace krv::test

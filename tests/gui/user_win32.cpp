@@ -11,7 +11,7 @@
 
 #include "simulated_user.h"
 
-namespace krv::test::gui {
+namespace krv::test {
 
 namespace {
 
@@ -115,4 +115,4 @@ std::string RunUser(const UserScript& s) {
     return {};
 }
 
-}  // namespace krv::test::gui
+}  // namespace krv::test

@@ -9,7 +9,7 @@
 
 #include "simulated_user.h"
 
-namespace krv::test::gui {
+namespace krv::test {
 
 namespace {
 
@@ -79,4 +79,4 @@ std::string RunUser(const UserScript& s) {
     return {};
 }
 
-}  // namespace krv::test::gui
+}  // namespace krv::test

@@ -12,9 +12,6 @@
 #include "fakes/test_library.h"
 #include "simulated_user.h"
 
-using namespace krv;
-using namespace krv::test;
-
 #ifndef _WIN32
 // Under LeakSanitizer: the font cache that the toolkit fills through
 // fontconfig lives until the process ends, by design.
@@ -23,15 +20,18 @@ extern "C" __attribute__((used, visibility("default"))) const char* __lsan_defau
 }
 #endif
 
-int main(int argc, char** argv) {
+namespace krv::test {
+namespace {
+
+int Run(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    gui::UserScript script;
+    UserScript script;
     script.artifacts = argc > 1 ? argv[1] : ".";
     script.shotName = argc > 2 ? argv[2] : "vat_dialog";
     script.caption = "Stawki VAT na kasie";
 
     std::string why;
-    if (!gui::DisplayAvailable(why)) {
+    if (!DisplayAvailable(why)) {
         std::printf("SKIPPED: %s\n", why.c_str());
         return 77;
     }
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     auto action = t.Action();
 
     std::string failure;
-    std::thread user([&] { failure = gui::RunUser(script); });
+    std::thread user([&] { failure = RunUser(script); });
     action->WyswietlOknoStawekNaKasie("1", true, "");
     user.join();
 
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     check(failure.empty(), "simulated user " + (failure.empty() ? std::string("done") : failure));
     int stores = 0;
     for (const auto& c : t.host.calls)
-        if (c.code == 21 && c.texts[0] == name) ++stores;
+        if (c.code == KRV_CB_CHANGE_PARAMETER && c.texts[0] == name) ++stores;
     check(stores == 1, "ordering stored once (" + std::to_string(stores) + " times)");
     const std::string expected =
         "23\r\n23\r\n5\r\n-1\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999";
@@ -79,3 +79,8 @@ int main(int argc, char** argv) {
     );
     return failed ? 1 : 0;
 }
+
+}  // namespace
+}  // namespace krv::test
+
+int main(int argc, char** argv) { return krv::test::Run(argc, argv); }

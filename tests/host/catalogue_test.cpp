@@ -37,11 +37,11 @@ std::string ListText(const char* list, int index) {
 }
 
 TEST(CatalogueTest, GroupsHoldSevenAndTwentyEntries) {
-    for (int i = 0; i < 7; ++i) EXPECT_NE(Get(101, i).kind, 0) << i;
-    for (int i = 0; i < 20; ++i) EXPECT_NE(Get(102, i).kind, 0) << i;
+    for (int i = 0; i < 7; ++i) EXPECT_NE(Get(101, i).kind, KRV_PARAM_NONE) << i;
+    for (int i = 0; i < 20; ++i) EXPECT_NE(Get(102, i).kind, KRV_PARAM_NONE) << i;
     for (auto [g, i] : {std::pair{101, 7}, {102, 20}, {103, 0}, {100, 0}, {101, -1}}) {
         Entry e = Get(g, i);
-        EXPECT_EQ(e.kind, 0);
+        EXPECT_EQ(e.kind, KRV_PARAM_NONE);
         EXPECT_EQ(e.name + e.description + e.def + e.lower + e.upper, "");
         EXPECT_EQ(e.flags, 0);
     }
@@ -58,7 +58,7 @@ TEST(CatalogueTest, GroupsHoldSevenAndTwentyEntries) {
 
 TEST(CatalogueTest, EntriesCarryKindDefaultsAndLimits) {
     Entry timeout = Get(102, 18);
-    EXPECT_EQ(timeout.kind, 4);
+    EXPECT_EQ(timeout.kind, KRV_PARAM_INTEGER);
     EXPECT_EQ(timeout.name, "DigiSM_Timeout");
     EXPECT_EQ(timeout.def, "120");
     EXPECT_EQ(timeout.lower, "3");
@@ -72,17 +72,17 @@ TEST(CatalogueTest, EntriesCarryKindDefaultsAndLimits) {
 
     Entry name = Get(101, 2);
     EXPECT_EQ(name.name, "DigiSMNazwa");
-    EXPECT_EQ(name.kind, 1);
+    EXPECT_EQ(name.kind, KRV_PARAM_TEXT);
     EXPECT_EQ(name.def, "Waga1");
 
     Entry choice = Get(102, 5);
-    EXPECT_EQ(choice.kind, 7);
+    EXPECT_EQ(choice.kind, KRV_PARAM_CHOICE);
     EXPECT_EQ(choice.def, "17");
     EXPECT_EQ(choice.lower + choice.upper, "");  // limits only for integers
     EXPECT_EQ(choice.flags, 0);
 
     Entry address = Get(101, 1);
-    EXPECT_EQ(address.kind, 1);
+    EXPECT_EQ(address.kind, KRV_PARAM_TEXT);
     // The default scale address is a private one, never a loopback or public one.
     EXPECT_TRUE(address.def.rfind("192.168.", 0) == 0 || address.def.rfind("10.", 0) == 0);
 
@@ -116,7 +116,7 @@ TEST(CatalogueTest, EveryChoiceParameterHasItsList) {
     for (int g : {101, 102})
         for (int i = 0; i < 20; ++i) {
             Entry e = Get(g, i);
-            if (e.kind != 7) continue;
+            if (e.kind != KRV_PARAM_CHOICE) continue;
             EXPECT_NE(ListText(e.name.c_str(), 0), "") << e.name;
             int def = std::stoi(e.def);
             EXPECT_NE(ListText(e.name.c_str(), def), "") << e.name << " default " << def;
@@ -154,7 +154,7 @@ TEST(LibraryTest, HundredthsRatesFallBackToWholePercent) {
     std::vector<int32_t> got;
     for (int i = 0; i < set.GetCount(); ++i) got.push_back(set.GetValues(i));
     EXPECT_EQ(got, (std::vector<int32_t>{2300, 800, 500, 0, -1}));
-    EXPECT_EQ(t.host.CountCalls(15), 6);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_VAT_RATES), 6);
 
     TestLibrary p;
     p.host.vatRates = {23};

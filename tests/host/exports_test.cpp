@@ -71,13 +71,13 @@ TEST(ExportsTest, LibraryDescribesItself) {
 TEST(ExportsTest, NullPointersNeverCrash) {
     KRVDLLWlasciwosci(nullptr, 1);
     KRVDLLZwolnijBiblioteke(nullptr);
-    KRVDLLRejestrujCallback(nullptr, nullptr, 12);
+    KRVDLLRejestrujCallback(nullptr, nullptr, KRV_CB_ADD_MESSAGE);
     EXPECT_EQ(KRVDLLSerKasOpisOkna(nullptr, 0), 0);
     EXPECT_EQ(KRVDLLParametr(102, 18, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 4);
     EXPECT_EQ(KRVDLLTekstListyParametru(nullptr, 0, nullptr), 0);
     EXPECT_EQ(KRVDLLTekstListyParametru("DigiSM_Zlacze", 1, nullptr), 1);
     Buffer b;
-    EXPECT_EQ(KRVDLLSerKasOperacja(nullptr, nullptr, nullptr, b.data, -2, 0), 0);
+    EXPECT_EQ(KRVDLLSerKasOperacja(nullptr, nullptr, nullptr, b.data, KRV_OP_EXPORT, 0), 0);
     KRVDLLSerKasNazwaZasobuDzielonego(nullptr, nullptr, b.data);
     KRVDLLSerKasPodtrzymajSesje(nullptr, nullptr, b.data, 0, 0);
     EXPECT_EQ(KRVDLLSerKasJakSzukacParagonu(nullptr, nullptr, nullptr, nullptr, nullptr), 0);
@@ -87,7 +87,7 @@ TEST(ExportsTest, NullPointersNeverCrash) {
     KRVDLLWlasciwosciUrzadzenia(t.handle, t.host.Device(), nullptr, 1104);
     KRVDLLSerKasNazwaZasobuDzielonego(t.handle, t.host.Device(), nullptr);
     // A null session slot means no session; a null text buffer gives an empty text.
-    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, nullptr, -3, 0), 0);
+    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, nullptr, KRV_OP_SALES_IMPORT, 0), 0);
     KRVDLLSerKasPodtrzymajSesje(t.handle, nullptr, nullptr, 1, 1);
     int32_t x = 5;
     EXPECT_EQ(KRVDLLSerKasJakSzukacParagonu(t.handle, t.host.Device(), &x, nullptr, nullptr), 0);
@@ -108,30 +108,30 @@ TEST(ExportsTest, DeviceQueriesGoThroughATemporaryAction) {
     KRVDLLWlasciwosciUrzadzenia(t.handle, t.host.Device(), b.data, 1103);
     EXPECT_EQ(b.Text(), "");
     // Every query asked the host for the device data of a fresh action.
-    EXPECT_EQ(t.host.CountCalls(11), 4);
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_DEVICE_DATA), 4);
 }
 
 TEST(ExportsTest, UnsupportedOperationsAreRejectedUnderTheirNames) {
     TestLibrary t;
     Buffer b;
     std::strcpy(b.data, "in");
-    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, -3, 0), 0);
+    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, KRV_OP_SALES_IMPORT, 0), 0);
     std::vector<std::string> expected = {
         "Podczas wykonywania operacji 'import sprzedaży' wystąpił błąd:",
         "Urządzenie nie obsługuje zleconego typu operacji"};
     EXPECT_EQ(t.host.MessagesUtf8(), expected);
-    EXPECT_EQ(t.host.messages[1].kind, 2);
+    EXPECT_EQ(t.host.messages[1].kind, KRV_MSG_ERROR);
     EXPECT_EQ(b.Text(), "in");  // the environment text goes back to the caller
 
     t.host.messages.clear();
     KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, 17, 0);
     EXPECT_EQ(t.host.MessagesUtf8()[0], "Podczas wykonywania operacji 'operacja [17]' wystąpił błąd:");
     t.host.messages.clear();
-    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, -1, 0);
+    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, KRV_OP_CONNECTION_TEST, 0);
     EXPECT_EQ(t.host.MessagesUtf8()[0],
               "Podczas wykonywania operacji 'test połączenia' wystąpił błąd:");
     t.host.messages.clear();
-    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, -7, 0);
+    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, KRV_OP_LISTEN, 0);
     EXPECT_EQ(t.host.MessagesUtf8()[0], "Podczas wykonywania operacji 'nasłuch' wystąpił błąd:");
 }
 
@@ -143,13 +143,13 @@ TEST(ExportsTest, ForeignSessionWaitsOneSecondAndLeavesTheBuffer) {
     std::strcpy(b.data, "inwentura");
     ManualClock clock;
     platform::ScopedClock use(clock);
-    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), &slot, b.data, -2, 0), 1);
+    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), &slot, b.data, KRV_OP_EXPORT, 0), 1);
     EXPECT_EQ(clock.Sleeps(), std::vector<int32_t>{1000});
     ASSERT_EQ(t.host.messages.size(), 1u);
     EXPECT_EQ(t.host.MessagesUtf8()[0], "Oczekiwanie na zamknięcie sesji 'inwentura'");
-    EXPECT_EQ(t.host.messages[0].kind, 0);
+    EXPECT_EQ(t.host.messages[0].kind, KRV_MSG_ORDINARY);
     EXPECT_EQ(b.Text(), "inwentura");
-    EXPECT_EQ(t.host.CountCalls(6), 0);  // the operation never ran
+    EXPECT_EQ(t.host.CountCalls(KRV_CB_PARAMETER_VALUE), 0);  // the operation never ran
 
     // Keep-alive with a foreign session leaves the buffer as it was.
     std::strcpy(b.data, "typ");
@@ -164,7 +164,7 @@ TEST(ExportsTest, LongTextsAreCutAndTerminated) {
     TestLibrary t;
     Buffer b;
     std::memset(b.data, 'A', sizeof b.data);  // no terminator in the caller's text
-    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, -3, 0);
+    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, KRV_OP_SALES_IMPORT, 0);
     EXPECT_TRUE(b.Terminated());
     EXPECT_EQ(b.Text(), std::string(300, 'A'));
 
@@ -179,7 +179,7 @@ TEST(ExportsTest, TranslationObjectIsReplacedWhenRegisteredAgain) {
     t.host.translations["tarvisco_dgaction/TKSLibraParametrAOpis_00001"] = "IP address";
     EXPECT_NE(TKSLibrary::CurrentLg(), nullptr);
     const TMLgExtTools* first = t.Lib().GetLgLink();
-    t.host.Register(t.handle, 34);
+    t.host.Register(t.handle, KRV_CB_TRANSLATE);
     EXPECT_NE(t.Lib().GetLgLink(), nullptr);
     EXPECT_EQ(TKSLibrary::CurrentLg(), t.Lib().GetLgLink());
     (void)first;

@@ -51,8 +51,8 @@ TEST(HostileHostTest, EndlessWeightedFormatListIsBoundedAndInterruptible) {
 }
 
 TEST(HostileHostTest, WholePercentRateTooLargeToScaleIsLeftOut) {
-    // Without code 32 the whole-percent rates are scaled by 100; a rate that
-    // would wrap round is no rate, as in a stored rate list.
+    // Without KRV_CB_VAT_RATES_PREC the whole-percent rates are scaled by 100;
+    // a rate that would wrap round is no rate, as in a stored rate list.
     TestLibrary t(true, {KRV_CB_VAT_RATES_PREC});
     t.host.vatRates = {23, INT32_MAX, 21474836, 21474837, -1};
     auto a = t.Action();
@@ -60,7 +60,7 @@ TEST(HostileHostTest, WholePercentRateTooLargeToScaleIsLeftOut) {
               (std::vector<int32_t>{2300, 2147483600, -1}));
 }
 
-// --- a translation function that registers code 34 again while it runs ---
+// --- a translation function that registers KRV_CB_TRANSLATE again while it runs ---
 
 void* g_library = nullptr;
 int g_firstCalls = 0;
@@ -85,7 +85,7 @@ TEST(HostileHostTest, TranslationRegisteredAgainDuringALookup) {
     // A refused operation: the final catcher looks up several texts in a row
     // through the translation object it fetched once.
     char buf[KRV_TEXT_BUFFER] = "";
-    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, buf, -3, 0);
+    KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, buf, KRV_OP_SALES_IMPORT, 0);
     EXPECT_EQ(g_firstCalls, 1);
     // The first text had no translation; the later ones came from the
     // function registered while the first lookup ran.

@@ -77,10 +77,10 @@ TEST_F(ExportRun, FileOnly) {
     EXPECT_FALSE(Exists("sm_eth.ini"));
     bool warned = false;
     for (const auto& m : lib.host.messages)
-        warned |= m.kind == 1 && Cp1250ToUtf8(m.text) == "Eksport tylko do Pliku (digism.exp)";
+        warned |= m.kind == KRV_MSG_WARNING && Cp1250ToUtf8(m.text) == "Eksport tylko do Pliku (digism.exp)";
     EXPECT_TRUE(warned) << AllMessages();
     EXPECT_TRUE(Said("Przygotowanie pliku eksportowego"));
-    EXPECT_TRUE(Said("- do wysłania:\x01" "3"));
+    EXPECT_TRUE(Said(StatusLine("- do wysłania:", "3")));
 }
 
 TEST_F(ExportRun, NoRecordToSendSucceedsWithoutTheProgram) {
@@ -119,8 +119,8 @@ TEST_F(ExportRun, SuccessfulRun) {
     EXPECT_FALSE(ProcessAlive(FakePid()));
     std::string window;
     for (const std::string& l : lib.host.Window()) window += l + "\n";
-    EXPECT_NE(window.find("Trwa eksport towarów na wagę. Czekaj...\x01OK\n"
-                          "Weryfikacja transmisji\x01OK\n"),
+    EXPECT_NE(window.find(StatusLine("Trwa eksport towarów na wagę. Czekaj...", "OK") + "\n" +
+                          StatusLine("Weryfikacja transmisji", "OK") + "\n"),
               std::string::npos)
         << window;
 }
@@ -189,8 +189,8 @@ TEST_F(ExportRun, HangEndsInTimeOutAndTheProgramIsEnded) {
     EXPECT_TRUE(Said("Program SM_eth.exe został zatrzymany."));
     ExpectCleanFailure();
     // The countdown showed 2 and 1 in the waiting line's status column.
-    EXPECT_TRUE(Said("Trwa eksport towarów na wagę. Czekaj...\x01" "2"));
-    EXPECT_TRUE(Said("Trwa eksport towarów na wagę. Czekaj...\x01" "1"));
+    EXPECT_TRUE(Said(StatusLine("Trwa eksport towarów na wagę. Czekaj...", "2")));
+    EXPECT_TRUE(Said(StatusLine("Trwa eksport towarów na wagę. Czekaj...", "1")));
     ExpectNextSucceeds();
 }
 
@@ -364,7 +364,7 @@ TEST_F(ExportRun, ProgramEndingWithZeroBeforeItsSemaphore) {
     EXPECT_TRUE(Said("Sterownik nie odpowiedział w zadanym czasie")) << AllMessages();
     EXPECT_TRUE(Said("Program SM_eth.exe zakończył już wcześniej działanie (kod wyjścia 0)"))
         << AllMessages();
-    EXPECT_TRUE(Said("Trwa eksport towarów na wagę. Czekaj...\x01" "1"));
+    EXPECT_TRUE(Said(StatusLine("Trwa eksport towarów na wagę. Czekaj...", "1")));
     EXPECT_FALSE(Exists("wynik.exp"));
     EXPECT_EQ(StoreCalls(), 1);  // the first export's only
 }
@@ -374,10 +374,10 @@ TEST_F(ExportRun, OtherOperations) {
     char buf[301] = "";
     void* session = nullptr;
     // An additional function only reloads the settings.
-    EXPECT_EQ(KRVDLLSerKasOperacja(lib.handle, lib.host.Device(), &session, buf, -8, 5), 0);
+    EXPECT_EQ(KRVDLLSerKasOperacja(lib.handle, lib.host.Device(), &session, buf, KRV_OP_DEVICE_FUNCTION, 5), 0);
     EXPECT_TRUE(lib.host.messages.empty());
     EXPECT_FALSE(Exists("ARCH2.EXP"));
-    KRVDLLSerKasOperacja(lib.handle, lib.host.Device(), &session, buf, -3, 0);
+    KRVDLLSerKasOperacja(lib.handle, lib.host.Device(), &session, buf, KRV_OP_SALES_IMPORT, 0);
     EXPECT_TRUE(Said("Urządzenie nie obsługuje zleconego typu operacji")) << AllMessages();
     EXPECT_FALSE(Exists("ARCH2.EXP"));
 }

@@ -9,7 +9,7 @@
 #include "scale/plu_record.h"
 #include "scale/tarvisco_action.h"
 
-namespace krv {
+namespace krv::test {
 namespace {
 
 KSTowRec Towar() {
@@ -266,4 +266,4 @@ TEST(DigiTemplate, EveryFormatNumber) {
 }
 
 }  // namespace
-}  // namespace krv
+}  // namespace krv::test

@@ -232,14 +232,14 @@ protected:
         return all;
     }
     bool Said(const std::string& utf8) const { return AllMessages().find(utf8) != std::string::npos; }
-    // The error lines (kind 2) of the last operation, UTF-8.
+    // The error lines (KRV_MSG_ERROR) of the last operation, UTF-8.
     std::vector<std::string> Errors() const {
         std::vector<std::string> out;
         for (const auto& m : lib.host.messages)
-            if (m.kind == 2 && m.code == 12) out.push_back(Cp1250ToUtf8(m.text));
+            if (m.kind == KRV_MSG_ERROR && m.code == KRV_CB_ADD_MESSAGE) out.push_back(Cp1250ToUtf8(m.text));
         return out;
     }
-    int StoreCalls() const { return lib.host.CountCalls(16); }
+    int StoreCalls() const { return lib.host.CountCalls(KRV_CB_STORE_EXPORT_RESULT); }
 
     TestLibrary lib;
     fs::path dir_;

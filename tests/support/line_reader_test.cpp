@@ -12,7 +12,7 @@
 #include "support/exception.h"
 #include "support/strutil.h"
 
-namespace krv {
+namespace krv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -126,4 +126,4 @@ TEST_F(LineStreamTest, WriterFailureNamesTheFile) {
 }
 
 }  // namespace
-}  // namespace krv
+}  // namespace krv::test

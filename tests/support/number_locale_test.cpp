@@ -15,10 +15,8 @@
 #include "support/strutil.h"
 #include "support/txftools.h"
 
-namespace krv {
+namespace krv::test {
 namespace {
-
-using test::PolishLocale;
 
 // The same checks in the C locale and under Polish: reading with the C rules
 // stops at the first character that is not part of the number.
@@ -79,4 +77,4 @@ TEST(NumberLocaleTest, PointUnderAPolishLocale) {
 }
 
 }  // namespace
-}  // namespace krv
+}  // namespace krv::test

@@ -10,7 +10,7 @@
 #include "support/txftools.h"
 #include "support/txtools.h"
 
-namespace krv {
+namespace krv::test {
 namespace {
 
 TEST(Cp1250Test, PolishLettersRoundTrip) {
@@ -119,4 +119,4 @@ TEST(LgExtTest, DefaultsWithoutTranslation) {
 }
 
 }  // namespace
-}  // namespace krv
+}  // namespace krv::test

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace krv::testing {
+namespace krv::test {
 namespace {
 
 std::string Printf(const char* fmt, auto... args) {
@@ -53,4 +53,4 @@ std::string SimpleRecord(int plu, int operation, const std::string& name, double
     return BuildRecord(s);
 }
 
-}  // namespace krv::testing
+}  // namespace krv::test

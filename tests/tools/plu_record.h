@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-namespace krv::testing {
+namespace krv::test {
 
 struct PluFields {
     int operation = 0;  // 0 write, 1 delete
@@ -36,4 +36,4 @@ std::string BuildRecord(const PluFields& fields);
 // The record of a plain goods item.
 std::string SimpleRecord(int plu, int operation = 0, const std::string& name = "Towar", double price = 100);
 
-}  // namespace krv::testing
+}  // namespace krv::test

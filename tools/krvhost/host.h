@@ -35,7 +35,8 @@ public:
     // separator: the profile's exchange_dir, else the profile's own folder.
     std::string ExchangeDir() const;
 
-    // Runs operation -2 (or -5) and tells whether the result was stored.
+    // Runs KRV_OP_EXPORT (or KRV_OP_AUTO_EXPORT) and tells whether the result
+    // was stored.
     bool Export(bool automatic);
     const ExportResult& Result() const { return result_; }
 

@@ -3,7 +3,7 @@
 //
 //   [device]      name, exchange_dir, vat, vat_prec, format.N
 //   [parameters]  the catalogue parameters' values
-//   [hidden]      the library's own values, written by it through code 21
+//   [hidden]      the library's own values, written by it through KRV_CB_CHANGE_PARAMETER
 //
 // Lines are kept as they are, so comments and order survive a rewrite; a
 // changed value replaces its line, a new one goes to the end of its section.

@@ -1,7 +1,7 @@
 // The export result file wynik.exp that the library writes for the host: one
 // line "PLU;plu;koldod;barcode;status" per goods that reached the scale
 // (Windows-1250, CR LF). krvhost reads it when the library asks it to store
-// the result (code 16).
+// the result (KRV_CB_STORE_EXPORT_RESULT).
 #pragma once
 
 #include <string>

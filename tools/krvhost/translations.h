@@ -1,7 +1,7 @@
 // The translation file given with --lang: lines "section/key=text" in UTF-8,
 // "#" starts a comment line. In the text, \n stands for a line break (CR LF
 // for the library), \t for a TAB and \\ for a backslash. krvhost answers the
-// library's translation callback (code 34) from it.
+// library's translation callback (KRV_CB_TRANSLATE) from it.
 #pragma once
 
 #include <map>

@@ -1,12 +1,12 @@
 #include "window.h"
 
+#include "krvdll.h"
 #include "text.h"
 
 namespace krv::host {
 
 namespace {
 
-constexpr char kSeparator = '\x01';
 constexpr const char* kRed = "\x1b[31m";
 constexpr const char* kYellow = "\x1b[33m";
 constexpr const char* kGreen = "\x1b[32m";
@@ -22,9 +22,9 @@ struct Parts {
 
 Parts Split(int kind, const std::string& text) {
     Parts p;
-    if (kind == 1) p.marker = "WARN: ";
-    else if (kind == 2) p.marker = "ERROR: ";
-    size_t sep = text.find(kSeparator);
+    if (kind == KRV_MSG_WARNING) p.marker = "WARN: ";
+    else if (kind == KRV_MSG_ERROR) p.marker = "ERROR: ";
+    size_t sep = text.find(KRV_STATUS_SEPARATOR);
     if (sep == std::string::npos) {
         p.message = text;
         return p;
@@ -32,7 +32,7 @@ Parts Split(int kind, const std::string& text) {
     p.message = text.substr(0, sep);
     p.has_status = true;
     for (char c : text.substr(sep + 1))
-        if (c != kSeparator) p.status += c;
+        if (c != KRV_STATUS_SEPARATOR) p.status += c;
     p.status = Trim(p.status);
     return p;
 }
@@ -53,7 +53,7 @@ std::string OperationWindow::Render(int kind, const std::string& text) {
 std::string OperationWindow::Show(int kind, const std::string& text) const {
     if (!colours_) return Render(kind, text);
     Parts p = Split(kind, text);
-    std::string colour = kind == 2 ? kRed : kind == 1 ? kYellow : "";
+    std::string colour = kind == KRV_MSG_ERROR ? kRed : kind == KRV_MSG_WARNING ? kYellow : "";
     std::string out = colour.empty() ? "" : colour + kBold + p.marker + kReset + colour;
     out += p.message;
     if (p.has_status) {
@@ -65,8 +65,8 @@ std::string OperationWindow::Show(int kind, const std::string& text) const {
 }
 
 void OperationWindow::Count(int kind) {
-    if (kind == 1) ++warnings_;
-    if (kind == 2) ++errors_;
+    if (kind == KRV_MSG_WARNING) ++warnings_;
+    if (kind == KRV_MSG_ERROR) ++errors_;
 }
 
 void OperationWindow::Add(int kind, const std::string& text) {

@@ -1,9 +1,10 @@
-// The operation window in the terminal. The library adds lines (code 12) and
-// replaces the last one (code 13); a line may carry a status column after the
-// separator character (code 1). On a terminal a running line is updated in
-// place with a carriage return and kinds are coloured; elsewhere every change
-// is a plain line of its own. Warnings and errors always carry a "WARN:" or
-// "ERROR:" marker, so that logs and scripts can find them.
+// The operation window in the terminal. The library adds lines
+// (KRV_CB_ADD_MESSAGE) and replaces the last one (KRV_CB_CHANGE_LAST_MESSAGE);
+// a line may carry a status column after KRV_STATUS_SEPARATOR. On a terminal
+// a running line is updated in place with a carriage return and kinds are
+// coloured; elsewhere every change is a plain line of its own. Warnings and
+// errors always carry a "WARN:" or "ERROR:" marker, so that logs and scripts
+// can find them.
 #pragma once
 
 #include <cstdio>
@@ -16,7 +17,7 @@ public:
     OperationWindow(std::FILE* out, bool terminal, bool colours)
         : out_(out), terminal_(terminal), colours_(colours) {}
 
-    // kind: 0 ordinary, 1 warning, 2 error; text in UTF-8.
+    // kind: KRV_MSG_ORDINARY, KRV_MSG_WARNING or KRV_MSG_ERROR; text in UTF-8.
     void Add(int kind, const std::string& text);
     void Replace(int kind, const std::string& text);
     // A line of krvhost's own (not from the library).

@@ -9,7 +9,7 @@
 #include "child_process.h"
 #include "files.h"
 
-namespace krv::testing {
+namespace krv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -104,4 +104,4 @@ TEST_F(ChildProcessTest, DestructorStopsARunningProgram) {
 }
 
 }  // namespace
-}  // namespace krv::testing
+}  // namespace krv::test

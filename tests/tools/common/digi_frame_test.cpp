@@ -11,7 +11,7 @@
 #include "record_check.h"
 #include "support/cp1250.h"
 
-namespace krv::testing {
+namespace krv::test {
 namespace {
 
 using tools::CodePage;
@@ -273,4 +273,4 @@ TEST(CodePage, PolishTextInTheScalesPages) {
 }
 
 }  // namespace
-}  // namespace krv::testing
+}  // namespace krv::test

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace krv::tools::wire {
+namespace krv::test {
 namespace {
+
+using namespace krv::tools::wire;
 
 TEST(Wire, AnswersRoundTrip) {
     auto ok = ParseAnswer(OkAnswer("00000012").substr(0, 11));
@@ -32,4 +34,4 @@ TEST(Wire, MalformedAnswersAreRefused) {
 }
 
 }  // namespace
-}  // namespace krv::tools::wire
+}  // namespace krv::test

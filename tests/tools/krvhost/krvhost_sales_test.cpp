@@ -9,8 +9,10 @@
 #include "sales_file.h"
 #include "text.h"
 
-namespace krv::host {
+namespace krv::test {
 namespace {
+
+using namespace krv::host;
 
 const std::string kGolden = std::string(SALES_DATA_DIR) + "/golden/";
 
@@ -116,4 +118,4 @@ TEST(KrvhostSales, AmountsInZloty) {
 }
 
 }  // namespace
-}  // namespace krv::host
+}  // namespace krv::test

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "catalogue.h"
+#include "krvdll.h"
 #include "host.h"
 #include "profile.h"
 #include "result_file.h"
@@ -14,8 +15,10 @@
 #include "translations.h"
 #include "window.h"
 
-namespace krv::host {
+namespace krv::test {
 namespace {
+
+using namespace krv::host;
 
 TEST(Profile, KeepsCommentsAndOrderAndAddsToTheRightSection) {
     Profile p;
@@ -97,13 +100,18 @@ std::string Capture(bool terminal, bool colours, void (*script)(OperationWindow&
     return out;
 }
 
+// A message line with its status column, as the library sends it.
+std::string StatusLine(const std::string& text, const std::string& status) {
+    return text + KRV_STATUS_SEPARATOR + status;
+}
+
 void Script(OperationWindow& w) {
-    w.Add(0, "Wczytywanie listy towarów:\x01" "0 %");
-    w.Replace(0, "Wczytywanie listy towarów:\x01" "50 %");
-    w.Replace(0, "Wczytywanie listy towarów:\x01" "50 %");
-    w.Replace(0, "Wczytywanie listy towarów\x01OK");
-    w.Add(1, "Eksport tylko do Pliku (digism.exp)");
-    w.Add(2, "Sterownik zakończył działanie z błędami");
+    w.Add(KRV_MSG_ORDINARY, StatusLine("Wczytywanie listy towarów:", "0 %"));
+    w.Replace(KRV_MSG_ORDINARY, StatusLine("Wczytywanie listy towarów:", "50 %"));
+    w.Replace(KRV_MSG_ORDINARY, StatusLine("Wczytywanie listy towarów:", "50 %"));
+    w.Replace(KRV_MSG_ORDINARY, StatusLine("Wczytywanie listy towarów", "OK"));
+    w.Add(KRV_MSG_WARNING, "Eksport tylko do Pliku (digism.exp)");
+    w.Add(KRV_MSG_ERROR, "Sterownik zakończył działanie z błędami");
 }
 
 TEST(OperationWindow, PlainOutputHasOneLinePerChangeAndMarkers) {
@@ -127,8 +135,11 @@ TEST(OperationWindow, TerminalUpdatesTheRunningLineInPlace) {
 
     // A long message still gets one blank before its status.
     std::string long_text(60, 'x');
-    EXPECT_EQ(OperationWindow::Render(0, long_text + "\x01" "OK"), long_text + " OK");
-    EXPECT_EQ(OperationWindow::Render(0, "a\x01" "1\x01" "2"), "a" + std::string(51, ' ') + "12");
+    EXPECT_EQ(OperationWindow::Render(KRV_MSG_ORDINARY, StatusLine(long_text, "OK")),
+              long_text + " OK");
+    // Separators inside the status column are dropped.
+    EXPECT_EQ(OperationWindow::Render(KRV_MSG_ORDINARY, StatusLine("a", StatusLine("1", "2"))),
+              "a" + std::string(51, ' ') + "12");
 }
 
 TEST(Translations, ParsesLinesEscapesAndRejectsGarbage) {
@@ -183,4 +194,4 @@ TEST(Catalogue, NormalisesValuesByKind) {
 }
 
 }  // namespace
-}  // namespace krv::host
+}  // namespace krv::test

@@ -8,8 +8,10 @@
 #include "settings.h"
 #include "support/cp1250.h"
 
-namespace krv::scalesim {
+namespace krv::test {
 namespace {
+
+using namespace krv::scalesim;
 
 using tools::digi::PluRecord;
 
@@ -113,4 +115,4 @@ TEST(DigiSettings, AddressPortAndOwnSettingsFile) {
 }
 
 }  // namespace
-}  // namespace krv::scalesim
+}  // namespace krv::test

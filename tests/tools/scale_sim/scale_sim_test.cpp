@@ -3,8 +3,10 @@
 #include "options.h"
 #include "plu_table.h"
 
-namespace krv::scalesim {
+namespace krv::test {
 namespace {
+
+using namespace krv::scalesim;
 
 TEST(ScaleSimOptions, ReadsEveryOption) {
     Options o;
@@ -63,4 +65,4 @@ TEST(PluTable, StateFileIsSortedAndReadsBack) {
 }
 
 }  // namespace
-}  // namespace krv::scalesim
+}  // namespace krv::test

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace krv::smeth {
+namespace krv::test {
 namespace {
+
+using namespace krv::smeth;
 
 TEST(ErrorFile, NoErrorsGiveAnEmptyFile) { EXPECT_EQ(FormatErrorFile({}), ""); }
 
@@ -25,4 +27,4 @@ TEST(ErrorFile, ControlCharactersInFieldsBecomeBlanks) {
 }
 
 }  // namespace
-}  // namespace krv::smeth
+}  // namespace krv::test

@@ -6,11 +6,10 @@
 #include "plu_record.h"
 #include "support/cp1250.h"
 
-namespace krv::smeth {
+namespace krv::test {
 namespace {
 
-using testing::BuildRecord;
-using testing::PluFields;
+using namespace krv::smeth;
 
 // A record in which every free text is filled, so that any position outside
 // the free texts holds a digit, a blank or a constant.
@@ -88,7 +87,7 @@ TEST(RecordCheck, FaultsNameTheFieldAndTheRule) {
         {20, "\t", kRecordControlChar, "kodzie 9 w pozycji 20"},
         {1000, "\x7f", kRecordControlChar, "w pozycji 1000"},
     };
-    const std::string good = testing::SimpleRecord(1);
+    const std::string good = SimpleRecord(1);
     for (const Mutation& m : cases) {
         std::string bad = good;
         bad.replace(static_cast<size_t>(m.pos - 1), m.text.size(), m.text);
@@ -101,14 +100,14 @@ TEST(RecordCheck, FaultsNameTheFieldAndTheRule) {
 }
 
 TEST(RecordCheck, TextsAreWindows1250) {
-    std::string bad = testing::SimpleRecord(1);
+    std::string bad = SimpleRecord(1);
     bad[134] = 'a';
     EXPECT_EQ(CheckRecord(bad)->text,
               Utf8ToCp1250("Pole „cena” (znaki 130-137) musi zawierać cyfry, jest '00000a00'"));
 }
 
 TEST(RecordCheck, LinesNeedTheExactLengthAndCrLf) {
-    const std::string rec = testing::SimpleRecord(7);
+    const std::string rec = SimpleRecord(7);
     EXPECT_EQ(CheckLine({1, rec, true}), std::nullopt);
 
     std::optional<RecordFault> f = CheckLine({1, rec, false});
@@ -147,10 +146,10 @@ TEST(RecordCheck, SplitInputNumbersLinesAndKeepsTheirEnds) {
 }
 
 TEST(RecordCheck, PluNumberOnlyWhenItIsDigits) {
-    EXPECT_EQ(PluNumberOf(testing::SimpleRecord(4711)), "00004711");
+    EXPECT_EQ(PluNumberOf(SimpleRecord(4711)), "00004711");
     EXPECT_EQ(PluNumberOf("0123\t5678"), "");
     EXPECT_EQ(PluNumberOf("0123"), "");
 }
 
 }  // namespace
-}  // namespace krv::smeth
+}  // namespace krv::test

@@ -4,8 +4,10 @@
 
 #include "ini_file.h"
 
-namespace krv::smeth {
+namespace krv::test {
 namespace {
+
+using namespace krv::smeth;
 
 TEST(CommandLine, ReadsTheLibrarysArguments) {
     CommandLine c;
@@ -83,4 +85,4 @@ TEST(IniFiles, NamesIgnoreCaseAndValuesKeepEqualsSigns) {
 }
 
 }  // namespace
-}  // namespace krv::smeth
+}  // namespace krv::test

@@ -14,7 +14,7 @@
 #include "plu_record.h"
 #include "support/cp1250.h"
 
-namespace krv::testing {
+namespace krv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -418,4 +418,4 @@ TEST_F(SmEthRun, DigiFrameWhoseAnswerIsLateIsSentAgain) {
 }
 
 }  // namespace
-}  // namespace krv::testing
+}  // namespace krv::test
