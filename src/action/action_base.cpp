@@ -42,13 +42,15 @@ std::string TKSActionBase::WlasciwosciUrzadzenia(int32_t code) {
 // --- messages and progress ---
 
 std::string TKSActionBase::StatusSuffix(int32_t state, int32_t position) const {
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) of "text" + string.
+    std::string suffix;
     switch (state) {
-        case lpvFinished: return std::string(1, kStatusSeparator) + "OK";
+        case lpvFinished: return suffix.append(1, kStatusSeparator).append("OK");
         case lpvPercent: {
             int64_t percent = static_cast<int64_t>(position) * 100 / progressMax_;
-            return ":" + std::string(1, kStatusSeparator) + IntToStr(percent) + " %";
+            return suffix.append(":").append(1, kStatusSeparator).append(IntToStr(percent)).append(" %");
         }
-        case lpvCount: return ":" + std::string(1, kStatusSeparator) + IntToStr(position);
+        case lpvCount: return suffix.append(":").append(1, kStatusSeparator).append(IntToStr(position));
         default: return {};
     }
 }
