@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     krv::bench::GoodsFileOptions options;
     if (argc > 2) options.goods = std::atoi(argv[2]);
     if (argc > 3) options.seed = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
-    if (argc > 4) options.weighedPercent = static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10));
+    if (argc > 4)
+        options.weighedPercent = static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10));
     try {
         size_t bytes = krv::bench::WriteGoodsFile(argv[1], options);
         std::printf("%s: %d goods, %zu bytes\n", argv[1], options.goods, bytes);

@@ -60,9 +60,7 @@ std::string Digits(Draw& d, int n) {
     return s;
 }
 
-std::string Price(Draw& d, uint32_t max) {
-    return std::to_string(49 + d.Below(max));
-}
+std::string Price(Draw& d, uint32_t max) { return std::to_string(49 + d.Below(max)); }
 
 }  // namespace
 

@@ -23,7 +23,7 @@ struct ExportHost {
 };
 
 class HostLibrary {
-public:
+  public:
     // Exits with 2 when the library cannot be loaded: nothing to measure.
     HostLibrary(const char* path, const char* who) {
         so_ = dlopen(path, RTLD_NOW);
@@ -31,10 +31,12 @@ public:
             std::fprintf(stderr, "%s: %s\n", who, dlerror());
             std::exit(2);
         }
-        reg_ = reinterpret_cast<KRVDLLRejestrujBibliotekeFn>(dlsym(so_, "KRVDLLRejestrujBiblioteke"));
+        reg_ =
+            reinterpret_cast<KRVDLLRejestrujBibliotekeFn>(dlsym(so_, "KRVDLLRejestrujBiblioteke"));
         cb_ = reinterpret_cast<KRVDLLRejestrujCallbackFn>(dlsym(so_, "KRVDLLRejestrujCallback"));
         op_ = reinterpret_cast<KRVDLLSerKasOperacjaFn>(dlsym(so_, "KRVDLLSerKasOperacja"));
-        release_ = reinterpret_cast<KRVDLLZwolnijBibliotekeFn>(dlsym(so_, "KRVDLLZwolnijBiblioteke"));
+        release_ =
+            reinterpret_cast<KRVDLLZwolnijBibliotekeFn>(dlsym(so_, "KRVDLLZwolnijBiblioteke"));
         if (!reg_ || !cb_ || !op_ || !release_) {
             std::fprintf(stderr, "%s: %s lacks an export\n", who, path);
             std::exit(2);
@@ -58,7 +60,7 @@ public:
         release_(lib);
     }
 
-private:
+  private:
     void* so_ = nullptr;
     KRVDLLRejestrujBibliotekeFn reg_ = nullptr;
     KRVDLLRejestrujCallbackFn cb_ = nullptr;

@@ -12,10 +12,10 @@
 namespace {
 
 class Frame : public krv::TBinaryFrame {
-public:
+  public:
     using TBinaryFrame::TBinaryFrame;
 
-protected:
+  protected:
     void Compose() override {}
 };
 

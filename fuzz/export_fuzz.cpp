@@ -13,11 +13,13 @@
 namespace {
 
 const char* const kParameters[] = {
-    "DigiSM_KodyKD",          "DigiSM_SkadPlu",   "DigiSM_KodPocz",       "DigiSM_KodKonc",
-    "DigiSM_PrzedrWagowy",    "DigiSM_FormatKodu", "DigiSM_FormatEtyk",   "DigiSM_RozmiarCzcionki",
-    "DigiSM_RozmiarCzcionkiOpis", "DigiSM_DataWazn", "DigiSM_DataPakow",  "DigiSM_DataSprzed",
-    "DigiSM_GodzinaPakow",    "DigiSM_EksportujOpisy", "DigiSM_DescriptionMode", "DigiSM_Subgroup",
-    "DigiSM_SubgroupOnly",    "DigiSM_Timeout",   "DigiSMNazwa",          "DigiSM_AdresIP",
+    "DigiSM_KodyKD",       "DigiSM_SkadPlu",         "DigiSM_KodPocz",
+    "DigiSM_KodKonc",      "DigiSM_PrzedrWagowy",    "DigiSM_FormatKodu",
+    "DigiSM_FormatEtyk",   "DigiSM_RozmiarCzcionki", "DigiSM_RozmiarCzcionkiOpis",
+    "DigiSM_DataWazn",     "DigiSM_DataPakow",       "DigiSM_DataSprzed",
+    "DigiSM_GodzinaPakow", "DigiSM_EksportujOpisy",  "DigiSM_DescriptionMode",
+    "DigiSM_Subgroup",     "DigiSM_SubgroupOnly",    "DigiSM_Timeout",
+    "DigiSMNazwa",         "DigiSM_AdresIP",
 };
 
 }  // namespace
@@ -34,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pos = end + 1;
     }
     size_t blank = in.find("\n\n");
-    std::string_view goods = blank == std::string_view::npos ? in.substr(pos) : in.substr(blank + 2);
+    std::string_view goods =
+        blank == std::string_view::npos ? in.substr(pos) : in.substr(blank + 2);
     host.params["DigiSM_Zlacze"] = "0";
     host.Reset();
     host.Write("kasa.exp", goods);

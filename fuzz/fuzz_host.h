@@ -17,9 +17,10 @@
 namespace krv::fuzz {
 
 class FuzzHost {
-public:
+  public:
     FuzzHost() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "tarvisco_fuzz_XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "tarvisco_fuzz_XXXXXX").string();
         if (!mkdtemp(tmpl.data())) std::abort();
         dir_ = tmpl + "/";
         lib_ = KRVDLLRejestrujBiblioteke(this, nullptr, nullptr, nullptr);
@@ -27,7 +28,8 @@ public:
         KRVDLLRejestrujCallback(lib_, reinterpret_cast<void*>(&Value), KRV_CB_PARAMETER_VALUE);
         KRVDLLRejestrujCallback(lib_, reinterpret_cast<void*>(&DeviceData), KRV_CB_DEVICE_DATA);
         KRVDLLRejestrujCallback(lib_, reinterpret_cast<void*>(&Message), KRV_CB_ADD_MESSAGE);
-        KRVDLLRejestrujCallback(lib_, reinterpret_cast<void*>(&Message), KRV_CB_CHANGE_LAST_MESSAGE);
+        KRVDLLRejestrujCallback(lib_, reinterpret_cast<void*>(&Message),
+                                KRV_CB_CHANGE_LAST_MESSAGE);
         KRVDLLRejestrujCallback(lib_, reinterpret_cast<void*>(&Store), KRV_CB_STORE_EXPORT_RESULT);
     }
     ~FuzzHost() {
@@ -56,7 +58,7 @@ public:
         std::fclose(f);
     }
 
-private:
+  private:
     static FuzzHost* Of(void* cookie) { return static_cast<FuzzHost*>(cookie); }
     static int32_t KRV_CALL Interrupt(void*, void*) { return 0; }
     static int32_t KRV_CALL Value(void* cookie, void*, const char* name, char* value) {
@@ -66,8 +68,8 @@ private:
         value[KRV_TEXT_MAX] = '\0';
         return 1;
     }
-    static int32_t KRV_CALL DeviceData(void* cookie, void*, int32_t* first, int32_t* second, char* a,
-                                       char* b, char* dir) {
+    static int32_t KRV_CALL DeviceData(void* cookie, void*, int32_t* first, int32_t* second,
+                                       char* a, char* b, char* dir) {
         *first = 1;
         *second = 0;
         a[0] = b[0] = '\0';

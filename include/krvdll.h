@@ -128,95 +128,92 @@ extern "C" {
 
 /* Host callbacks. All but the translation function receive the host library
  * cookie and the device handle first. */
-typedef int32_t(KRV_CALL *KrvInterruptFn)(void *cookie, void *dev);
-typedef int32_t(KRV_CALL *KrvParameterValueFn)(void *cookie, void *dev, const char *name,
-                                               char *value300);
-typedef int32_t(KRV_CALL *KrvDeviceDataFn)(void *cookie, void *dev, int32_t *first,
-                                           int32_t *second, char *text300_a, char *text300_b,
-                                           char *exchange_dir260);
-typedef int32_t(KRV_CALL *KrvMessageFn)(void *cookie, void *dev, int32_t kind, const char *text);
-typedef int32_t(KRV_CALL *KrvWeightedFormatFn)(void *cookie, void *dev, int32_t index,
-                                               char *format300);
-typedef int32_t(KRV_CALL *KrvVatRateFn)(void *cookie, void *dev, int32_t index, int32_t *rate);
-typedef int32_t(KRV_CALL *KrvStoreFn)(void *cookie, void *dev);
-typedef int32_t(KRV_CALL *KrvReadGoodsFn)(void *cookie, void *dev, char *record2048,
-                                          const char *key);
-typedef int32_t(KRV_CALL *KrvNotifyFn)(void *cookie, void *dev);
-typedef int32_t(KRV_CALL *KrvChangeParameterFn)(void *cookie, void *dev, const char *name,
-                                                const char *value);
-typedef int32_t(KRV_CALL *KrvResourceFn)(void *cookie, void *dev, const char *resource);
-typedef int32_t(KRV_CALL *KrvSuspendFn)(void *cookie, void *dev, const char *text, int32_t value);
-typedef int32_t(KRV_CALL *KrvCountersFn)(void *cookie, void *dev, int32_t *counters,
-                                         int32_t count);
-typedef int32_t(KRV_CALL *KrvCountersTimeFn)(void *cookie, void *dev, int32_t *counters,
-                                             int32_t count, const char *time);
-typedef int32_t(KRV_CALL *KrvAddGoodsFn)(void *cookie, void *dev, const char *t1, int32_t i1,
-                                         const char *t2, int32_t i2, const char *t3,
-                                         const char *t4, int32_t i3, double f1, double f2,
-                                         double f3, double f4, int32_t i4, int32_t i5,
-                                         const char *t5);
+typedef int32_t(KRV_CALL* KrvInterruptFn)(void* cookie, void* dev);
+typedef int32_t(KRV_CALL* KrvParameterValueFn)(void* cookie, void* dev, const char* name,
+                                               char* value300);
+typedef int32_t(KRV_CALL* KrvDeviceDataFn)(void* cookie, void* dev, int32_t* first, int32_t* second,
+                                           char* text300_a, char* text300_b, char* exchange_dir260);
+typedef int32_t(KRV_CALL* KrvMessageFn)(void* cookie, void* dev, int32_t kind, const char* text);
+typedef int32_t(KRV_CALL* KrvWeightedFormatFn)(void* cookie, void* dev, int32_t index,
+                                               char* format300);
+typedef int32_t(KRV_CALL* KrvVatRateFn)(void* cookie, void* dev, int32_t index, int32_t* rate);
+typedef int32_t(KRV_CALL* KrvStoreFn)(void* cookie, void* dev);
+typedef int32_t(KRV_CALL* KrvReadGoodsFn)(void* cookie, void* dev, char* record2048,
+                                          const char* key);
+typedef int32_t(KRV_CALL* KrvNotifyFn)(void* cookie, void* dev);
+typedef int32_t(KRV_CALL* KrvChangeParameterFn)(void* cookie, void* dev, const char* name,
+                                                const char* value);
+typedef int32_t(KRV_CALL* KrvResourceFn)(void* cookie, void* dev, const char* resource);
+typedef int32_t(KRV_CALL* KrvSuspendFn)(void* cookie, void* dev, const char* text, int32_t value);
+typedef int32_t(KRV_CALL* KrvCountersFn)(void* cookie, void* dev, int32_t* counters, int32_t count);
+typedef int32_t(KRV_CALL* KrvCountersTimeFn)(void* cookie, void* dev, int32_t* counters,
+                                             int32_t count, const char* time);
+typedef int32_t(KRV_CALL* KrvAddGoodsFn)(void* cookie, void* dev, const char* t1, int32_t i1,
+                                         const char* t2, int32_t i2, const char* t3, const char* t4,
+                                         int32_t i3, double f1, double f2, double f3, double f4,
+                                         int32_t i4, int32_t i5, const char* t5);
 /* Code 34: no cookie, no device. The library passes a buffer of size + 1 bytes.
  * Non-zero with a non-empty text means "translated". */
-typedef int32_t(KRV_CALL *KrvTranslateFn)(char *out, int32_t size, const char *section,
-                                          const char *key);
+typedef int32_t(KRV_CALL* KrvTranslateFn)(char* out, int32_t size, const char* section,
+                                          const char* key);
 
 /* Exported functions. */
 KRV_EXPORT int32_t KRV_CALL KRVDLLTypBiblioteki(void);
-KRV_EXPORT void KRV_CALL KRVDLLWlasciwosci(char *buf301, int32_t code);
-KRV_EXPORT void KRV_CALL KRVDLLWlasciwosciUrzadzenia(void *lib, void *dev, char *buf301,
+KRV_EXPORT void KRV_CALL KRVDLLWlasciwosci(char* buf301, int32_t code);
+KRV_EXPORT void KRV_CALL KRVDLLWlasciwosciUrzadzenia(void* lib, void* dev, char* buf301,
                                                      int32_t code);
-KRV_EXPORT void *KRV_CALL KRVDLLRejestrujBiblioteke(void *cookie, void *unused1, void *unused2,
-                                                    void *main_window);
-KRV_EXPORT void KRV_CALL KRVDLLRejestrujCallback(void *lib, void *fn, int32_t code);
-KRV_EXPORT void KRV_CALL KRVDLLZwolnijBiblioteke(void *lib);
-KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasJakSzukacParagonu(void *lib, void *dev, int32_t *a,
-                                                         int32_t *b, int32_t *c);
-KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOpisOkna(char *buf301, int32_t window_index);
-KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasPokazOkno(void *lib, void *dev, int32_t window_index,
-                                                 int32_t flag, int32_t *value, char *text);
-KRV_EXPORT void KRV_CALL KRVDLLSerKasNazwaZasobuDzielonego(void *lib, void *dev, char *buf301);
-KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOperacja(void *lib, void *dev, void **session_slot,
-                                                char *buf301, int32_t operation_type,
-                                                int32_t operation_parameter);
-KRV_EXPORT void KRV_CALL KRVDLLSerKasPodtrzymajSesje(void *lib, void **session_slot,
-                                                    char *buf301, int32_t value, int32_t flag);
+KRV_EXPORT void* KRV_CALL KRVDLLRejestrujBiblioteke(void* cookie, void* unused1, void* unused2,
+                                                    void* main_window);
+KRV_EXPORT void KRV_CALL KRVDLLRejestrujCallback(void* lib, void* fn, int32_t code);
+KRV_EXPORT void KRV_CALL KRVDLLZwolnijBiblioteke(void* lib);
+KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasJakSzukacParagonu(void* lib, void* dev, int32_t* a,
+                                                          int32_t* b, int32_t* c);
+KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOpisOkna(char* buf301, int32_t window_index);
+KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasPokazOkno(void* lib, void* dev, int32_t window_index,
+                                                  int32_t flag, int32_t* value, char* text);
+KRV_EXPORT void KRV_CALL KRVDLLSerKasNazwaZasobuDzielonego(void* lib, void* dev, char* buf301);
+KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOperacja(void* lib, void* dev, void** session_slot,
+                                                 char* buf301, int32_t operation_type,
+                                                 int32_t operation_parameter);
+KRV_EXPORT void KRV_CALL KRVDLLSerKasPodtrzymajSesje(void* lib, void** session_slot, char* buf301,
+                                                     int32_t value, int32_t flag);
 KRV_EXPORT void KRV_CALL KRVDLLUstawJezykKomponentow(int32_t language);
-KRV_EXPORT int32_t KRV_CALL KRVDLLParametr(int32_t group, int32_t index, char *name301,
-                                          char *description301, char *default301,
-                                          char *lower301, char *upper301, int32_t *flags);
-KRV_EXPORT int32_t KRV_CALL KRVDLLTekstListyParametru(const char *list_name, int32_t index,
-                                                     char *buf301);
+KRV_EXPORT int32_t KRV_CALL KRVDLLParametr(int32_t group, int32_t index, char* name301,
+                                           char* description301, char* default301, char* lower301,
+                                           char* upper301, int32_t* flags);
+KRV_EXPORT int32_t KRV_CALL KRVDLLTekstListyParametru(const char* list_name, int32_t index,
+                                                      char* buf301);
 
 /* The exports as function-pointer types, for a host that loads the library at
  * run time (dlopen + dlsym, LoadLibrary + GetProcAddress) and looks each
  * function up by its name, which is the type's name with "Fn" dropped:
  *   KRVDLLTypBibliotekiFn typ =
  *       (KRVDLLTypBibliotekiFn)GetProcAddress(dll, "KRVDLLTypBiblioteki"); */
-typedef int32_t(KRV_CALL *KRVDLLTypBibliotekiFn)(void);
-typedef void(KRV_CALL *KRVDLLWlasciwosciFn)(char *buf301, int32_t code);
-typedef void(KRV_CALL *KRVDLLWlasciwosciUrzadzeniaFn)(void *lib, void *dev, char *buf301,
-                                                     int32_t code);
-typedef void *(KRV_CALL *KRVDLLRejestrujBibliotekeFn)(void *cookie, void *unused1, void *unused2,
-                                                      void *main_window);
-typedef void(KRV_CALL *KRVDLLRejestrujCallbackFn)(void *lib, void *fn, int32_t code);
-typedef void(KRV_CALL *KRVDLLZwolnijBibliotekeFn)(void *lib);
-typedef int32_t(KRV_CALL *KRVDLLSerKasJakSzukacParagonuFn)(void *lib, void *dev, int32_t *a,
-                                                          int32_t *b, int32_t *c);
-typedef int32_t(KRV_CALL *KRVDLLSerKasOpisOknaFn)(char *buf301, int32_t window_index);
-typedef int32_t(KRV_CALL *KRVDLLSerKasPokazOknoFn)(void *lib, void *dev, int32_t window_index,
-                                                  int32_t flag, int32_t *value, char *text);
-typedef void(KRV_CALL *KRVDLLSerKasNazwaZasobuDzielonegoFn)(void *lib, void *dev, char *buf301);
-typedef int32_t(KRV_CALL *KRVDLLSerKasOperacjaFn)(void *lib, void *dev, void **session_slot,
-                                                 char *buf301, int32_t operation_type,
-                                                 int32_t operation_parameter);
-typedef void(KRV_CALL *KRVDLLSerKasPodtrzymajSesjeFn)(void *lib, void **session_slot,
-                                                     char *buf301, int32_t value, int32_t flag);
-typedef void(KRV_CALL *KRVDLLUstawJezykKomponentowFn)(int32_t language);
-typedef int32_t(KRV_CALL *KRVDLLParametrFn)(int32_t group, int32_t index, char *name301,
-                                           char *description301, char *default301,
-                                           char *lower301, char *upper301, int32_t *flags);
-typedef int32_t(KRV_CALL *KRVDLLTekstListyParametruFn)(const char *list_name, int32_t index,
-                                                      char *buf301);
+typedef int32_t(KRV_CALL* KRVDLLTypBibliotekiFn)(void);
+typedef void(KRV_CALL* KRVDLLWlasciwosciFn)(char* buf301, int32_t code);
+typedef void(KRV_CALL* KRVDLLWlasciwosciUrzadzeniaFn)(void* lib, void* dev, char* buf301,
+                                                      int32_t code);
+typedef void*(KRV_CALL* KRVDLLRejestrujBibliotekeFn)(void* cookie, void* unused1, void* unused2,
+                                                     void* main_window);
+typedef void(KRV_CALL* KRVDLLRejestrujCallbackFn)(void* lib, void* fn, int32_t code);
+typedef void(KRV_CALL* KRVDLLZwolnijBibliotekeFn)(void* lib);
+typedef int32_t(KRV_CALL* KRVDLLSerKasJakSzukacParagonuFn)(void* lib, void* dev, int32_t* a,
+                                                           int32_t* b, int32_t* c);
+typedef int32_t(KRV_CALL* KRVDLLSerKasOpisOknaFn)(char* buf301, int32_t window_index);
+typedef int32_t(KRV_CALL* KRVDLLSerKasPokazOknoFn)(void* lib, void* dev, int32_t window_index,
+                                                   int32_t flag, int32_t* value, char* text);
+typedef void(KRV_CALL* KRVDLLSerKasNazwaZasobuDzielonegoFn)(void* lib, void* dev, char* buf301);
+typedef int32_t(KRV_CALL* KRVDLLSerKasOperacjaFn)(void* lib, void* dev, void** session_slot,
+                                                  char* buf301, int32_t operation_type,
+                                                  int32_t operation_parameter);
+typedef void(KRV_CALL* KRVDLLSerKasPodtrzymajSesjeFn)(void* lib, void** session_slot, char* buf301,
+                                                      int32_t value, int32_t flag);
+typedef void(KRV_CALL* KRVDLLUstawJezykKomponentowFn)(int32_t language);
+typedef int32_t(KRV_CALL* KRVDLLParametrFn)(int32_t group, int32_t index, char* name301,
+                                            char* description301, char* default301, char* lower301,
+                                            char* upper301, int32_t* flags);
+typedef int32_t(KRV_CALL* KRVDLLTekstListyParametruFn)(const char* list_name, int32_t index,
+                                                       char* buf301);
 
 #ifdef __cplusplus
 }

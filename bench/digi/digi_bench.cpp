@@ -24,7 +24,8 @@ std::vector<std::string> Records(int count) {
         f.plu = i;
         f.name = Utf8ToCp1250("Towar numer " + std::to_string(i) + " żółty");
         f.name_lines[0] = Utf8ToCp1250("Opis linii nazwy");
-        for (int k = 0; k < 3; ++k) f.ingredients[static_cast<size_t>(k)] = Utf8ToCp1250("Skład: mąka, woda, sól, drożdże");
+        for (int k = 0; k < 3; ++k)
+            f.ingredients[static_cast<size_t>(k)] = Utf8ToCp1250("Skład: mąka, woda, sól, drożdże");
         f.price = i * 7;
         f.sell_by = true;
         f.sell_by_days = 3;
@@ -38,7 +39,8 @@ void BM_EncodeRecords(benchmark::State& state) {
     tools::CodePage page = *tools::CodePage::Named("cp852");
     smeth::LocalSettings settings;
     for (auto _ : state)
-        for (const std::string& r : records) benchmark::DoNotOptimize(smeth::DigiFrameOf(r, page, settings));
+        for (const std::string& r : records)
+            benchmark::DoNotOptimize(smeth::DigiFrameOf(r, page, settings));
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_EncodeRecords);
@@ -46,10 +48,12 @@ BENCHMARK(BM_EncodeRecords);
 void BM_DecodeFrames(benchmark::State& state) {
     tools::CodePage page = *tools::CodePage::Named("cp852");
     std::vector<std::string> frames;
-    for (const std::string& r : Records(1000)) frames.push_back(smeth::DigiFrameOf(r, page, {}).bytes);
+    for (const std::string& r : Records(1000))
+        frames.push_back(smeth::DigiFrameOf(r, page, {}).bytes);
     std::string error;
     for (auto _ : state)
-        for (const std::string& f : frames) benchmark::DoNotOptimize(tools::digi::Decode(f, &error));
+        for (const std::string& f : frames)
+            benchmark::DoNotOptimize(tools::digi::Decode(f, &error));
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_DecodeFrames);
@@ -73,11 +77,14 @@ void BM_TransferOverLoopback(benchmark::State& state) {
         scalesim::DigiSessionContext ctx{options, table, [] {}, stop, [](const std::string&) {}};
         std::thread scale([&] {
             tools::Socket client;
-            if (tools::Accept(listener, 10000, &client) == tools::IoResult::kOk) scalesim::ServeDigiClient(client, ctx);
+            if (tools::Accept(listener, 10000, &client) == tools::IoResult::kOk)
+                scalesim::ServeDigiClient(client, ctx);
         });
-        smeth::DigiResult result = smeth::SendDigiFrames({"127.0.0.1", port, true}, frames, 5000, 1, [](const std::string&) {});
+        smeth::DigiResult result = smeth::SendDigiFrames({"127.0.0.1", port, true}, frames, 5000, 1,
+                                                         [](const std::string&) {});
         scale.join();
-        if (result.accepted != count || table.Size() != static_cast<size_t>(count)) state.SkipWithError("frames lost");
+        if (result.accepted != count || table.Size() != static_cast<size_t>(count))
+            state.SkipWithError("frames lost");
     }
     state.SetItemsProcessed(state.iterations() * count);
 }

@@ -68,8 +68,7 @@ int32_t KRV_CALL Param(void* c, void*, const char* name, char* value) {
         if (strcasecmp(k.c_str(), name) == 0) std::snprintf(value, 301, "%s", v.c_str());
     return 1;
 }
-int32_t KRV_CALL DeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, char* t2,
-                            char* dir) {
+int32_t KRV_CALL DeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, char* t2, char* dir) {
     ++static_cast<Host*>(c)->calls;
     *a = 1;
     *b = 0;
@@ -117,16 +116,26 @@ Host MakeHost(const fs::path& dir, const char* zlacze) {
     h.dir = dir.string() + "/";
     // Full codes, the host's goods numbers, ingredient lines from every
     // description, sell-by and use-by dates: the most work per record.
-    h.params = {{"DigiSM_Zlacze", zlacze},       {"DigiSM_AdresIP", "127.0.0.1:5001"},
-                {"DigiSMNazwa", "Waga1"},        {"DigiSM_KodyKD", "1"},
-                {"DigiSM_SkadPlu", "0"},         {"DigiSM_KodPocz", "1"},
-                {"DigiSM_KodKonc", "99999"},     {"DigiSM_PrzedrWagowy", "27"},
-                {"DigiSM_FormatKodu", "3"},      {"DigiSM_FormatEtyk", "17"},
-                {"DigiSM_RozmiarCzcionki", "6"}, {"DigiSM_RozmiarCzcionkiOpis", "3"},
-                {"DigiSM_DescriptionMode", "1"}, {"DigiSMDesc1", "1"},
-                {"DigiSMDesc2", "1"},            {"DigiSMDesc3", "1"},
-                {"DigiSMDesc4", "1"},            {"DigiSM_DataSprzed", "1"},
-                {"DigiSM_DataWazn", "1"},        {"DigiSM_Timeout", "30"}};
+    h.params = {{"DigiSM_Zlacze", zlacze},
+                {"DigiSM_AdresIP", "127.0.0.1:5001"},
+                {"DigiSMNazwa", "Waga1"},
+                {"DigiSM_KodyKD", "1"},
+                {"DigiSM_SkadPlu", "0"},
+                {"DigiSM_KodPocz", "1"},
+                {"DigiSM_KodKonc", "99999"},
+                {"DigiSM_PrzedrWagowy", "27"},
+                {"DigiSM_FormatKodu", "3"},
+                {"DigiSM_FormatEtyk", "17"},
+                {"DigiSM_RozmiarCzcionki", "6"},
+                {"DigiSM_RozmiarCzcionkiOpis", "3"},
+                {"DigiSM_DescriptionMode", "1"},
+                {"DigiSMDesc1", "1"},
+                {"DigiSMDesc2", "1"},
+                {"DigiSMDesc3", "1"},
+                {"DigiSMDesc4", "1"},
+                {"DigiSM_DataSprzed", "1"},
+                {"DigiSM_DataWazn", "1"},
+                {"DigiSM_Timeout", "30"}};
     return h;
 }
 
@@ -159,7 +168,8 @@ Measure RunChild(const std::vector<std::string>& args) {
     close(pipefd[1]);
     std::string out;
     char buf[256];
-    for (ssize_t n; (n = read(pipefd[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
+    for (ssize_t n; (n = read(pipefd[0], buf, sizeof buf)) > 0;)
+        out.append(buf, static_cast<size_t>(n));
     close(pipefd[0]);
     int status = 0;
     rusage usage{};
@@ -224,8 +234,8 @@ SizeResult MeasureSize(const fs::path& root, int goods, int rounds) {
         r.resultBytes = fs::file_size(dir / "wynik.exp");
 
         fs::remove(dir / "ARCH2.EXP");
-        m = RunChild({IO_FLOOR, dir.string(), std::to_string(r.pluBytes),
-                      std::to_string(r.resultBytes)});
+        m = RunChild(
+            {IO_FLOOR, dir.string(), std::to_string(r.pluBytes), std::to_string(r.resultBytes)});
         f.push_back(m.seconds);
         fc.push_back(m.cpu);
         r.floorMb = std::max(r.floorMb, m.peakMb);
@@ -272,7 +282,8 @@ double LoadAverage() {
 }
 
 int Run(int goods, int rounds, int largeGoods) {
-    fs::path dir = fs::temp_directory_path() / ("tarvisco_export_bench_" + std::to_string(getpid()));
+    fs::path dir =
+        fs::temp_directory_path() / ("tarvisco_export_bench_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::printf("load average at the start: %.2f; median of %d fresh processes each\n",
@@ -317,8 +328,7 @@ int Run(int goods, int rounds, int largeGoods) {
     std::printf("%-52s %10.2f %10s\n", "time at large / time at goods", scaling, "<= 4.2");
     std::printf("%-52s %10.2f\n", "  (cpu time)", large.exportCpu / small.exportCpu);
     std::printf("%-52s %7.1f MB %10s\n", "peak memory at large", large.exportMb, "<= 200 MB");
-    std::printf("%-52s %7.1f ms %10s\n", "semaphore -> return (median)", latency,
-                "<= 20 ms");
+    std::printf("%-52s %7.1f ms %10s\n", "semaphore -> return (median)", latency, "<= 20 ms");
     std::printf("  (latency min %.1f ms, max %.1f ms)\n", latencies.front(), latencies.back());
     const bool met = ratio <= 1.5 && scaling <= 4.2 && large.exportMb <= 200 && latency <= 20;
     std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");

@@ -117,7 +117,9 @@ int Children() {
             // ") S PPID ..."
             std::string rest = line.substr(close + 2);
             size_t sp = rest.find(' ');
-            if (sp != std::string::npos && rest.substr(sp + 1, rest.find(' ', sp + 1) - sp - 1) == self) ++n;
+            if (sp != std::string::npos &&
+                rest.substr(sp + 1, rest.find(' ', sp + 1) - sp - 1) == self)
+                ++n;
         }
         closedir(d);
     }
@@ -158,11 +160,15 @@ int main(int argc, char** argv) {
     std::string standIn, scaleSim;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--stand-in" && i + 1 < argc) standIn = argv[++i];
-        else if (a == "--scale-sim" && i + 1 < argc) scaleSim = argv[++i];
-        else if (std::atoi(a.c_str()) > 0) exports = std::atoi(a.c_str());
+        if (a == "--stand-in" && i + 1 < argc)
+            standIn = argv[++i];
+        else if (a == "--scale-sim" && i + 1 < argc)
+            scaleSim = argv[++i];
+        else if (std::atoi(a.c_str()) > 0)
+            exports = std::atoi(a.c_str());
         else {
-            std::fprintf(stderr, "usage: soak [exports] [--stand-in SM_ETH --scale-sim SCALE_SIM]\n");
+            std::fprintf(stderr,
+                         "usage: soak [exports] [--stand-in SM_ETH --scale-sim SCALE_SIM]\n");
             return 2;
         }
     }
@@ -177,12 +183,19 @@ int main(int argc, char** argv) {
     const fs::path dir = tmpl;
     Host host;
     host.dir = dir.string() + "/";
-    host.params = {{"DigiSM_Zlacze", viaScale ? "1" : "0"}, {"DigiSMNazwa", "Waga1"},
-                   {"DigiSM_KodyKD", "0"},  {"DigiSM_SkadPlu", "0"},   {"DigiSM_KodPocz", "1"},
-                   {"DigiSM_KodKonc", "99999"}, {"DigiSM_PrzedrWagowy", "27"},
-                   {"DigiSM_FormatKodu", "3"},  {"DigiSM_FormatEtyk", "17"},
-                   {"DigiSM_RozmiarCzcionki", "6"}, {"DigiSM_RozmiarCzcionkiOpis", "3"},
-                   {"DigiSM_Timeout", "30"}, {"DigiSM_HideDrv", "1"}};
+    host.params = {{"DigiSM_Zlacze", viaScale ? "1" : "0"},
+                   {"DigiSMNazwa", "Waga1"},
+                   {"DigiSM_KodyKD", "0"},
+                   {"DigiSM_SkadPlu", "0"},
+                   {"DigiSM_KodPocz", "1"},
+                   {"DigiSM_KodKonc", "99999"},
+                   {"DigiSM_PrzedrWagowy", "27"},
+                   {"DigiSM_FormatKodu", "3"},
+                   {"DigiSM_FormatEtyk", "17"},
+                   {"DigiSM_RozmiarCzcionki", "6"},
+                   {"DigiSM_RozmiarCzcionkiOpis", "3"},
+                   {"DigiSM_Timeout", "30"},
+                   {"DigiSM_HideDrv", "1"}};
 
     pid_t sim = -1;
     if (viaScale) {
@@ -203,7 +216,8 @@ int main(int argc, char** argv) {
             if (port == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         if (sim < 0 || port == 0) {
-            std::fprintf(stderr, "soak: the scale simulator did not start (%s)\n", (dir / "scale_sim.log").c_str());
+            std::fprintf(stderr, "soak: the scale simulator did not start (%s)\n",
+                         (dir / "scale_sim.log").c_str());
             return 2;
         }
         host.params.push_back({"DigiSM_AdresIP", "127.0.0.1:" + std::to_string(port)});
@@ -230,7 +244,8 @@ int main(int argc, char** argv) {
         }
     }
     Sample after = Measure(helpers);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     if (sim > 0) {
         kill(sim, SIGTERM);
@@ -242,14 +257,16 @@ int main(int argc, char** argv) {
     const long heapGrowth = after.heap - before.heap;
     const long rssGrowth = after.resident - before.resident;
     std::printf("soak: %d %s exports in %.1f s (%.1f ms each), %d failed\n", exports,
-                viaScale ? "stand-in + simulator" : "file-only", seconds, seconds * 1000 / exports, failed);
-    std::printf("soak: after %d exports -> after %d: heap in use %+ld bytes, resident %+ld bytes, "
-                "open files %d -> %d, child processes %d -> %d\n",
-                warmUp, exports, heapGrowth, rssGrowth, before.files, after.files, before.children,
-                after.children);
+                viaScale ? "stand-in + simulator" : "file-only", seconds, seconds * 1000 / exports,
+                failed);
+    std::printf(
+        "soak: after %d exports -> after %d: heap in use %+ld bytes, resident %+ld bytes, "
+        "open files %d -> %d, child processes %d -> %d\n",
+        warmUp, exports, heapGrowth, rssGrowth, before.files, after.files, before.children,
+        after.children);
     const long limit = 1024 * 1024;
-    bool ok = failed == 0 && heapGrowth < limit && rssGrowth < limit && after.files <= before.files &&
-              after.children <= before.children;
+    bool ok = failed == 0 && heapGrowth < limit && rssGrowth < limit &&
+              after.files <= before.files && after.children <= before.children;
     std::printf("soak: %s\n", ok ? "ok" : "FAILED");
     return ok ? 0 : 1;
 }

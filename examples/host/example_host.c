@@ -15,8 +15,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#define OPEN(path) ((void *)LoadLibraryA(path))
-#define SYMBOL(lib, name) ((void *)GetProcAddress((HMODULE)(lib), name))
+#define OPEN(path) ((void*)LoadLibraryA(path))
+#define SYMBOL(lib, name) ((void*)GetProcAddress((HMODULE)(lib), name))
 #define CLOSE(lib) FreeLibrary((HMODULE)(lib))
 #else
 #include <dlfcn.h>
@@ -28,7 +28,7 @@
 /* ISO C has no cast between object and function pointers; copy the bits. */
 #define LOOK_UP(var, name)                                \
     do {                                                  \
-        void *p_ = SYMBOL(dll, name);                     \
+        void* p_ = SYMBOL(dll, name);                     \
         if (!p_) {                                        \
             fprintf(stderr, "%s lacks %s\n", path, name); \
             return 1;                                     \
@@ -39,7 +39,7 @@
 static int g_device; /* the host's device handle: only its address matters */
 
 /* KRV_CB_ADD_MESSAGE: a line for the operation window (Windows-1250 text). */
-static int32_t KRV_CALL OnMessage(void *cookie, void *dev, int32_t kind, const char *text) {
+static int32_t KRV_CALL OnMessage(void* cookie, void* dev, int32_t kind, const char* text) {
     (void)cookie, (void)dev;
     printf("  [message kind %d] %s\n", (int)kind, text);
     return 1;
@@ -47,8 +47,8 @@ static int32_t KRV_CALL OnMessage(void *cookie, void *dev, int32_t kind, const c
 
 /* KRV_CB_PARAMETER_VALUE: the value of a parameter; this host knows one, the
  * scale's address. */
-static int32_t KRV_CALL OnParameterValue(void *cookie, void *dev, const char *name,
-                                         char *value300) {
+static int32_t KRV_CALL OnParameterValue(void* cookie, void* dev, const char* name,
+                                         char* value300) {
     (void)cookie, (void)dev;
     value300[0] = 0;
     if (strcmp(name, "DigiSM_AdresIP") == 0) strcpy(value300, "127.0.0.1:5001");
@@ -56,8 +56,8 @@ static int32_t KRV_CALL OnParameterValue(void *cookie, void *dev, const char *na
 }
 
 /* KRV_CB_DEVICE_DATA: the device's numbers, name and exchange directory. */
-static int32_t KRV_CALL OnDeviceData(void *cookie, void *dev, int32_t *first, int32_t *second,
-                                     char *text300_a, char *text300_b, char *exchange_dir260) {
+static int32_t KRV_CALL OnDeviceData(void* cookie, void* dev, int32_t* first, int32_t* second,
+                                     char* text300_a, char* text300_b, char* exchange_dir260) {
     (void)cookie, (void)dev;
     *first = 1;
     *second = 0;
@@ -73,14 +73,14 @@ static int32_t KRV_CALL OnDeviceData(void *cookie, void *dev, int32_t *first, in
 
 /* Callbacks travel as void* through KRVDLLRejestrujCallback. */
 typedef void (*AnyFn)(void);
-static void *AsPointer(AnyFn fn) {
-    void *p;
+static void* AsPointer(AnyFn fn) {
+    void* p;
     memcpy(&p, &fn, sizeof p);
     return p;
 }
 
-int main(int argc, char **argv) {
-    const char *path = argc > 1 ? argv[1] : TARVISCO_LIBRARY_FILE;
+int main(int argc, char** argv) {
+    const char* path = argc > 1 ? argv[1] : TARVISCO_LIBRARY_FILE;
     KRVDLLTypBibliotekiFn typ;
     KRVDLLWlasciwosciFn wlasciwosci;
     KRVDLLParametrFn parametr;

@@ -48,9 +48,13 @@ std::string TKSActionBase::StatusSuffix(int32_t state, int32_t position) const {
         case lpvFinished: return suffix.append(1, kStatusSeparator).append("OK");
         case lpvPercent: {
             int64_t percent = static_cast<int64_t>(position) * 100 / progressMax_;
-            return suffix.append(":").append(1, kStatusSeparator).append(IntToStr(percent)).append(" %");
+            return suffix.append(":")
+                .append(1, kStatusSeparator)
+                .append(IntToStr(percent))
+                .append(" %");
         }
-        case lpvCount: return suffix.append(":").append(1, kStatusSeparator).append(IntToStr(position));
+        case lpvCount:
+            return suffix.append(":").append(1, kStatusSeparator).append(IntToStr(position));
         default: return {};
     }
 }
@@ -73,7 +77,8 @@ void TKSActionBase::MsgP(int32_t position) {
     if (position == progressPosition_) return;
     progressPosition_ = position;
     if (progressState_ == lpvCount || progressState_ == lpvPercent)
-        ZmienOstatniKomunikat(KRV_MSG_ORDINARY, progressLine_ + StatusSuffix(progressState_, position));
+        ZmienOstatniKomunikat(KRV_MSG_ORDINARY,
+                              progressLine_ + StatusSuffix(progressState_, position));
 }
 
 void TKSActionBase::MsgS(int32_t state) {
@@ -137,8 +142,7 @@ int32_t TKSActionBase::DodajTowarZKasy(const std::string& t1, int32_t i1, const 
                                        int32_t i2, const std::string& t3, const std::string& t4,
                                        int32_t i3, double f1, double f2, double f3, double f4,
                                        int32_t i4, int32_t i5, const std::string& t5) const {
-    return library_->DodajTowarZKasy(*this, t1, i1, t2, i2, t3, t4, i3, f1, f2, f3, f4, i4, i5,
-                                     t5);
+    return library_->DodajTowarZKasy(*this, t1, i1, t2, i2, t3, t4, i3, f1, f2, f3, f4, i4, i5, t5);
 }
 
 const TMLgExtTools* TKSActionBase::GetLgLink() const { return library_->GetLgLink(); }
@@ -200,9 +204,10 @@ void TKSActionBase::OstatecznePrzechwycenieBledu(const std::string& operationNam
         const TMLgExtTools* lg = GetLgLink();
         std::string text;
         if (e == nullptr) {
-            text = Tr(lg, kSection, "TKSActioOstateczstr", "Podczas wykonywania operacji '") +
-                   operationName +
-                   Tr(lg, kSection, "TKSActioOstateczstr_00001", "' wystąpił nierozpoznawalny błąd");
+            text =
+                Tr(lg, kSection, "TKSActioOstateczstr", "Podczas wykonywania operacji '") +
+                operationName +
+                Tr(lg, kSection, "TKSActioOstateczstr_00001", "' wystąpił nierozpoznawalny błąd");
         } else if (dynamic_cast<const EAbort*>(e)) {
             text = Tr(lg, kSection, "TKSActioOstateczstr_00002", "Operacja '") + operationName +
                    Tr(lg, kSection, "TKSActioOstateczstr_00003", "' została przerwana");

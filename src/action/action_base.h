@@ -34,13 +34,13 @@ inline constexpr char kStatusSeparator = KRV_STATUS_SEPARATOR;
 
 // The environment record of one operation call.
 struct HKRVDLLSRODOWISKO {
-    std::string text;              // in: the caller's text; out: copied back
-    void** session_slot = nullptr; // the host's session cell (read only)
-    int32_t result = 0;            // the operation's result code
+    std::string text;               // in: the caller's text; out: copied back
+    void** session_slot = nullptr;  // the host's session cell (read only)
+    int32_t result = 0;             // the operation's result code
 };
 
 class TKSActionBase {
-public:
+  public:
     TKSActionBase(TKSLibrary* library, void* device);
     virtual ~TKSActionBase();
     TKSActionBase(const TKSActionBase&) = delete;
@@ -139,7 +139,7 @@ public:
     TMacSetOfIntegers& StawkiDostepneSet();
     TMacSetOfIntegers& StawkiDostepnePrecSet();
 
-private:
+  private:
     std::string StatusSuffix(int32_t state, int32_t position) const;
 
     TKSLibrary* library_;

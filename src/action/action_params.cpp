@@ -62,9 +62,10 @@ std::string TKSActionBase::ParamAsDir(const std::string& name) {
     std::string path = WartoscParametru(name);
 
     if (!platform::DirectoryExists(path)) {
-        DodajKomunikat(KRV_MSG_ORDINARY, Tr(lg, kSection, "TKSActioParamAsDstr", "Katalog \"") + path +
-                              Tr(lg, kSection, "TKSActioParamAsDstrdir",
-                                 "\" nie istnieje, próba utworzenia"));
+        DodajKomunikat(
+            KRV_MSG_ORDINARY,
+            Tr(lg, kSection, "TKSActioParamAsDstr", "Katalog \"") + path +
+                Tr(lg, kSection, "TKSActioParamAsDstrdir", "\" nie istnieje, próba utworzenia"));
         if (!platform::ForceDirectories(path))
             throw Exception(Tr(lg, kSection, "TKSActioParamAsDstr_00001",
                                "Próba utworzenia katalogu zakończona błędem"));
@@ -86,11 +87,11 @@ std::string TKSActionBase::ParamAsDir(const std::string& name) {
         }
         break;
     }
-    throw Exception(Tr(lg, kSection, "TKSActioParamAsDstr_00002",
-                       "Merkaton nie ma uprawnień do zapisu w katalogu \"") +
-                    path +
-                    Tr(lg, kSection, "TKSActioParamAsDstrdir_00001",
-                       "\", nadaj uprawnienia aby kontynuować"));
+    throw Exception(
+        Tr(lg, kSection, "TKSActioParamAsDstr_00002",
+           "Merkaton nie ma uprawnień do zapisu w katalogu \"") +
+        path +
+        Tr(lg, kSection, "TKSActioParamAsDstrdir_00001", "\", nadaj uprawnienia aby kontynuować"));
 }
 
 void TKSActionBase::ReadParamEx(const std::string& name, std::string& value) const {

@@ -100,21 +100,23 @@ int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_
         if (CzyPrzerwac()) return kWaitAborted;
         int32_t shown;
         if (timeout != 0) {
-            const auto units = static_cast<int64_t>(static_cast<double>(passStart - start) /
-                                                    kCountdownUnitMs);
+            const auto units =
+                static_cast<int64_t>(static_cast<double>(passStart - start) / kCountdownUnitMs);
             const int64_t remaining = timeout - units;
             if (remaining < 1) return kWaitTimeOut;
             shown = static_cast<int32_t>(remaining);
         } else {
             shown = pass++;
         }
-        ZmienOstatniKomunikat(KRV_MSG_ORDINARY, PodajOstatniKomunikat(true) + kStatusSeparator + IntToStr(shown));
+        ZmienOstatniKomunikat(KRV_MSG_ORDINARY,
+                              PodajOstatniKomunikat(true) + kStatusSeparator + IntToStr(shown));
 
         // Until the next pass: look at the file often, so that the wait ends
         // soon after the file is there rather than up to a second later.
         const int64_t next = passStart + kPassMs;
         for (int64_t now = clock.MonotonicMs(); now < next; now = clock.MonotonicMs()) {
-            clock.WaitForChange(watch, static_cast<int32_t>(std::min<int64_t>(kPollMs, next - now)));
+            clock.WaitForChange(watch,
+                                static_cast<int32_t>(std::min<int64_t>(kPollMs, next - now)));
             if (reached()) return kWaitDone;
             if (giveUp && giveUp()) return reached() ? kWaitDone : kWaitGivenUp;
         }
@@ -125,18 +127,16 @@ int32_t KSAction::WaitForFileState(const std::string& path, bool absence, int32_
 
 void KSAction::Progress(int32_t& counter) {
     ++counter;
-    if (counter <= 30 || (counter <= 200 ? counter % 10 == 0 : counter % 25 == 0))
-        MsgP(counter);
+    if (counter <= 30 || (counter <= 200 ? counter % 10 == 0 : counter % 25 == 0)) MsgP(counter);
 }
 
 void KSAction::ShowTowInfo(bool all) {
     if (!expBuf) return;
     static constexpr std::string_view kKeys[4] = {
-        "KSActionShowTowIMsgAdd", "KSActionShowTowIMsgAdd_00001",
-        "KSActionShowTowIMsgAdd_00002", "KSActionShowTowIMsgAdd_00003"};
-    static constexpr std::string_view kTexts[4] = {
-        " - do dodania", " - do zmiany nazwy/stawki", " - do zmiany ceny",
-        " - do usunięcia"};
+        "KSActionShowTowIMsgAdd", "KSActionShowTowIMsgAdd_00001", "KSActionShowTowIMsgAdd_00002",
+        "KSActionShowTowIMsgAdd_00003"};
+    static constexpr std::string_view kTexts[4] = {" - do dodania", " - do zmiany nazwy/stawki",
+                                                   " - do zmiany ceny", " - do usunięcia"};
     for (int status = 0; status < 4; ++status) {
         const int count = expBuf->GetStatusCount(status);
         if (!all && count == 0) continue;
@@ -155,18 +155,17 @@ std::string KSAction::ShortenPathName(const std::string& path) const {
 
 void KSAction::SetErrorLog(const std::string& line) { rejected_.push_back(line); }
 
-int32_t KSAction::MessageBoxA(const std::string& text, const std::string& caption,
-                              int32_t flags) {
+int32_t KSAction::MessageBoxA(const std::string& text, const std::string& caption, int32_t flags) {
     rejected_.push_back(caption + " (" + text + ")");
     switch (flags & 0xF) {
-        case 0:  // OK
-        case 1:  // OK / Cancel
+        case 0:        // OK
+        case 1:        // OK / Cancel
             return 1;  // OK
-        case 2:  // Abort / Retry / Ignore
+        case 2:        // Abort / Retry / Ignore
             return 5;  // Ignore
-        case 4:  // Yes / No
+        case 4:        // Yes / No
             return 7;  // No
-        default:  // Yes/No/Cancel, Retry/Cancel, Cancel/Try/Continue and the rest
+        default:       // Yes/No/Cancel, Retry/Cancel, Cancel/Try/Continue and the rest
             return 2;  // Cancel
     }
 }
@@ -210,10 +209,10 @@ void KSAction::LogujOdrzuconePrzyEksporcie() {
            "LogujOdrDodajKomAnsiStri");
     report(warnings_, "KSActionLogujOdrMsgAdd_00001", " - ostrzeżenia", 1,
            "LogujOdrDodajKomAnsiStri_00001");
-    std::string header = Tr(lg, kSection, "KSActionLogujOdrheader", "Eksport danych z dnia ") +
-                         TdtTools(TdtTools::Now()).ToString(TdtTools::kDateTime) +
-                         Tr(lg, kSection, "LogujOdrheaderdtDateTime",
-                            "\n\rTowary odrzucone i ostrzeżenia:");
+    std::string header =
+        Tr(lg, kSection, "KSActionLogujOdrheader", "Eksport danych z dnia ") +
+        TdtTools(TdtTools::Now()).ToString(TdtTools::kDateTime) +
+        Tr(lg, kSection, "LogujOdrheaderdtDateTime", "\n\rTowary odrzucone i ostrzeżenia:");
     FlushErrorLog(header);
     raportZrobiony = true;
 }
@@ -264,10 +263,10 @@ int32_t KSAction::NumerStawkiPrec(int32_t rate) {
     }
     lastRatePrec_ = 9999;
     lastNumberPrec_ = -2;
-    throw Exception(Format(TrFormat(GetLgLink(), kSection, "KSActionNumerStadesc",
-                                    "Niezdefiniowana stawka %.02f%%")
-                               .c_str(),
-                           static_cast<double>(static_cast<float>(rate) / 100.0f)));
+    throw Exception(Format(
+        TrFormat(GetLgLink(), kSection, "KSActionNumerStadesc", "Niezdefiniowana stawka %.02f%%")
+            .c_str(),
+        static_cast<double>(static_cast<float>(rate) / 100.0f)));
 }
 
 }  // namespace krv

@@ -21,7 +21,7 @@ class TLTools;
 class TErrorLog;
 
 class KSAction : public TKSActionBase {
-public:
+  public:
     KSAction(TKSLibrary* library, void* device);
     ~KSAction() override;
 
@@ -31,8 +31,7 @@ public:
     // Shows nothing: notes caption and text among the rejected goods and
     // answers what a user would answer by default. Never the Windows macro:
     // no Windows header is seen by this file.
-    virtual int32_t MessageBoxA(const std::string& text, const std::string& caption,
-                                int32_t flags);
+    virtual int32_t MessageBoxA(const std::string& text, const std::string& caption, int32_t flags);
 
     // --- exchange file names: the exchange directory and a fixed name ---
     std::string FNameIMP() const;
@@ -97,7 +96,7 @@ public:
                                 std::string_view key, std::string_view defaultUtf8);
 
     // --- state for derived actions ---
-    std::string tekst;  // the derived action's text buffer
+    std::string tekst;           // the derived action's text buffer
     KSExpBuf* expBuf = nullptr;  // created and destroyed by derived actions
     KSImpBuf* impBuf = nullptr;  // the sales import's buffer of a register driver
     TLTools& Tools() { return *tools_; }
@@ -110,7 +109,7 @@ public:
     bool raportZrobiony = false;
     bool raportWlaczony = false;
 
-private:
+  private:
     std::unique_ptr<TLTools> tools_;
     std::vector<std::string> warnings_;
     std::vector<std::string> rejected_;

@@ -32,9 +32,9 @@ void KSAction::ShowTotalValue(const KSImpBuf* buffer) {
     const TMLgExtTools* lg = GetLgLink();
     std::string format = TrFormat(lg, kSection, "KSActionShowTotadesc",
                                   " ------ WARTOŚĆ SPRZEDAŻY:     %.02Lf zł. %s ------");
-    const std::string source =
-        buffer->flags.fiskZPlu ? Tr(lg, kSection, "KSActionShowTota_00001", "(w/g PLU)")
-                               : Tr(lg, kSection, "KSActionShowTota", "(w/g finans.)");
+    const std::string source = buffer->flags.fiskZPlu
+                                   ? Tr(lg, kSection, "KSActionShowTota_00001", "(w/g PLU)")
+                                   : Tr(lg, kSection, "KSActionShowTota", "(w/g finans.)");
     // The amount goes in as text, so that it reads with '.' whatever the
     // process locale; the format keeps the conversions of the default.
     AmountAsText(format);

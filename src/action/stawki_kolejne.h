@@ -10,9 +10,9 @@
 namespace krv {
 
 class TKSStawkiKolejne {
-public:
-    static constexpr int32_t kPusta = -999;     // empty slot
-    static constexpr int32_t kZwolniona = -1;   // exempt from VAT ("zw")
+  public:
+    static constexpr int32_t kPusta = -999;    // empty slot
+    static constexpr int32_t kZwolniona = -1;  // exempt from VAT ("zw")
     static constexpr int32_t kSloty = 10;
 
     TKSStawkiKolejne();
@@ -27,7 +27,7 @@ public:
     void WczytajZListyDostepnychStawek(const TMacSetOfIntegers& set);
     std::string SpiszDoTekstuParametru() const;
 
-private:
+  private:
     std::array<int32_t, kSloty> slots_;
 };
 

@@ -35,7 +35,8 @@ TFrmStawkiNaKasie::TFrmStawkiNaKasie(void* owner, bool hundredths, const TMLgExt
 void TFrmStawkiNaKasie::SetStawkiMarket(const TMacSetOfIntegers& rates) {
     std::vector<std::string> items;
     items.push_back(Tr(lg_, kSection, "TFrmStawSetStawkstr", "<pusta>"));
-    for (int32_t i = 0; i < rates.GetCount(); ++i) items.push_back(ToDispFormat(rates.GetValues(i)));
+    for (int32_t i = 0; i < rates.GetCount(); ++i)
+        items.push_back(ToDispFormat(rates.GetValues(i)));
     for (auto& row : model_.rows) {
         row.items = items;
         row.selected = 0;
@@ -67,7 +68,8 @@ void TFrmStawkiNaKasie::SetNazwaStawki(const std::string& startName) {
     std::optional<int32_t> number = TryStrToInt(startName);
     if (number && *number >= 0) {
         for (size_t i = 0; i < model_.rows.size(); ++i)
-            model_.rows[i].label = IntToStr(static_cast<int64_t>(*number) + static_cast<int64_t>(i)) + ":";
+            model_.rows[i].label =
+                IntToStr(static_cast<int64_t>(*number) + static_cast<int64_t>(i)) + ":";
     } else if (!startName.empty()) {
         unsigned char first = static_cast<unsigned char>(startName[0]);
         for (size_t i = 0; i < model_.rows.size(); ++i)
@@ -110,7 +112,8 @@ int32_t TFrmStawkiNaKasie::FromDispFormat(const std::string& text) const {
     std::string t = Trim(text);
     if (SameText(t, "zw")) return -1;
     std::optional<double> number = TxfTools::TryFromString(t);
-    if (!number || !std::isfinite(*number) || std::fabs(*number) > 1e7) return TKSStawkiKolejne::kPusta;
+    if (!number || !std::isfinite(*number) || std::fabs(*number) > 1e7)
+        return TKSStawkiKolejne::kPusta;
     // The rounded hundredths are whole numbers; llround keeps 8.70 from
     // becoming 869 through the binary fraction of 8.7 * 100.
     if (hundredths_) return static_cast<int32_t>(std::llround(TxfTools::Round(*number, 2) * 100.0));

@@ -16,7 +16,7 @@ namespace krv {
 class TKSStawkiKolejne;
 
 class TFrmStawkiNaKasie {
-public:
+  public:
     static constexpr int32_t kResultOk = platform::kVatWindowOk;
     static constexpr int32_t kResultCancel = platform::kVatWindowCancel;
 
@@ -50,7 +50,7 @@ public:
     // Replaces the native window (tests); an empty runner restores it.
     static void SetWindowRunner(WindowRunner runner);
 
-private:
+  private:
     void* owner_;
     bool hundredths_;
     const TMLgExtTools* lg_;

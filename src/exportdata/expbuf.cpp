@@ -15,9 +15,7 @@ namespace {
 const char* const kSection = "kstools_KSExpBuf";
 
 // The unit entry id;precision;name split at ";".
-void SplitUnit(TLJWords& words, const std::string& entry) {
-    words.Init(entry);
-}
+void SplitUnit(TLJWords& words, const std::string& entry) { words.Init(entry); }
 
 }  // namespace
 
@@ -26,9 +24,7 @@ KSExpBuf::KSExpBuf(TKSActionBase* action)
     BuildTables();
 }
 
-KSExpBuf::~KSExpBuf() {
-    Clear();
-}
+KSExpBuf::~KSExpBuf() { Clear(); }
 
 void KSExpBuf::BuildTables() {
     using field::AddColumn;
@@ -163,9 +159,7 @@ void KSExpBuf::ModifyPLUStatus(KSTowRec& a, KSTowRec&) {
     if (a.status == kStatusPriceChange || a.status == kStatusAdd) a.status = kStatusUpdate;
 }
 
-bool KSExpBuf::CheckIfDeletePLU(KSTowRec&, KSTowRec&) {
-    return false;
-}
+bool KSExpBuf::CheckIfDeletePLU(KSTowRec&, KSTowRec&) { return false; }
 
 // --- sort and search -------------------------------------------------------
 
@@ -180,9 +174,7 @@ void KSExpBuf::CreateIndex() {
 }
 
 namespace {
-int Sign(int c) {
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
+int Sign(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
 }  // namespace
 
 int KSExpBuf::SortCompare(int i, int j) {

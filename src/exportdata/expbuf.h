@@ -178,8 +178,8 @@ class KSExpBuf : public TLQuickSort {
     void WriteGoodsRow(size_t row, const KSTowRec& rec, bool fresh = false);
     void CountStatus(int status, int delta);
     // One trimmed, non-empty, non-comment line of the goods file.
-    void DispatchLine(FieldViews& words, std::string_view line, KSTowRec& tow,
-                      KSKontrRec& kontr, KSAsort& asort);
+    void DispatchLine(FieldViews& words, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
+                      KSAsort& asort);
     // Shared by the two reconciliations.
     void Reconcile(bool stripZeros, bool compareSets);
     int32_t IndexRow(int i) const { return indexCol_->GetAsIntegerAt(static_cast<size_t>(i)); }

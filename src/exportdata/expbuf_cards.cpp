@@ -34,9 +34,9 @@ std::string DebugLine(const TKartaRab& card, const std::string& wzorzec, const s
 int KSExpBuf::UtworzTowaryZKontrahentow(int32_t offset, const std::string& wzorzec,
                                         std::string& debug) {
     if (action_)
-        action_->MsgAdd(Tr(lg_, kSection, "ufUtworzToksactionMsgAdd",
-                           "Przygotowanie kart stałego klienta..."),
-                        lpvCount, 100);
+        action_->MsgAdd(
+            Tr(lg_, kSection, "ufUtworzToksactionMsgAdd", "Przygotowanie kart stałego klienta..."),
+            lpvCount, 100);
     try {
         debug = Tr(lg_, kSection, "KSExpBufUtworzTo_debug",
                    "----------- [DEBUG KONWERSJI DANYCH KONTRAHENTA NA KOD KARTY RABATOWEJ] "

@@ -51,8 +51,8 @@ std::string Join(FieldViews& w, int from, int to) {
 
 }  // namespace
 
-void KSExpBuf::DispatchLine(FieldViews& w, std::string_view line, KSTowRec& tow,
-                            KSKontrRec& kontr, KSAsort& asort) {
+void KSExpBuf::DispatchLine(FieldViews& w, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
+                            KSAsort& asort) {
     const std::string_view tag = w[0];
     if (tag == "PLU") {
         tow.FromLine(w, lg_);

@@ -87,13 +87,9 @@ void KSExpBuf::PrzeliczTowary() {
     }
 }
 
-void KSExpBuf::AnalizujCancelBufor(bool stripZeros) {
-    Reconcile(stripZeros, false);
-}
+void KSExpBuf::AnalizujCancelBufor(bool stripZeros) { Reconcile(stripZeros, false); }
 
-void KSExpBuf::ComparePLUSets(bool stripZeros) {
-    Reconcile(stripZeros, true);
-}
+void KSExpBuf::ComparePLUSets(bool stripZeros) { Reconcile(stripZeros, true); }
 
 void KSExpBuf::Reconcile(bool stripZeros, bool compareSets) {
     const int n = towary_.GetCount();  // rows appended below are never searched

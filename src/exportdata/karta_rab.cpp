@@ -61,7 +61,8 @@ void TKartaRab::SprawdzPoprawnoscWzorca(const std::string& t, const TMLgExtTools
               "TKartaRab: w formacie nie mogą występować równocześnie d i D");
     for (size_t i = 0; i < t.size(); ++i) {
         const char c = t[i];
-        if ((c >= '0' && c <= '9') || std::string_view("DMYdkmrsy").find(c) != std::string_view::npos)
+        if ((c >= '0' && c <= '9') ||
+            std::string_view("DMYdkmrsy").find(c) != std::string_view::npos)
             continue;
         if (c == 'x') {
             if (i == kCheckDigitPosition) continue;
@@ -99,9 +100,12 @@ std::string TKartaRab::Poskladaj(const std::string& t, const TMLgExtTools* lg) c
             case 's': field = &prefix; break;
             case 'k': field = &card; break;
             case 'r': field = &level; break;
-            case 'y': case 'Y': field = &y; break;
-            case 'm': case 'M': field = &m; break;
-            case 'd': case 'D': field = &d; break;
+            case 'y':
+            case 'Y': field = &y; break;
+            case 'm':
+            case 'M': field = &m; break;
+            case 'd':
+            case 'D': field = &d; break;
             default: break;
         }
         if (field) {

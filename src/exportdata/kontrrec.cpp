@@ -23,9 +23,7 @@ std::string KSKontrRec::Text() const {
     return text;
 }
 
-std::ostream& operator<<(std::ostream& out, const KSKontrRec& rec) {
-    return out << rec.Text();
-}
+std::ostream& operator<<(std::ostream& out, const KSKontrRec& rec) { return out << rec.Text(); }
 
 bool KSKontrRec::Bool(char c, const TMLgExtTools* lg) {
     if (c == 'T' || c == 't') return true;

@@ -60,15 +60,9 @@ inline void Put(TMField* f, size_t row, const std::string& value, bool fresh) {
     if (!fresh || !value.empty()) f->SetAsStringAt(row, value);
 }
 
-inline void Get(const TMField* f, size_t row, int32_t& value) {
-    value = f->GetAsIntegerAt(row);
-}
-inline void Get(const TMField* f, size_t row, bool& value) {
-    value = f->GetAsIntegerAt(row) != 0;
-}
-inline void Get(const TMField* f, size_t row, double& value) {
-    value = f->GetAsExtendedAt(row);
-}
+inline void Get(const TMField* f, size_t row, int32_t& value) { value = f->GetAsIntegerAt(row); }
+inline void Get(const TMField* f, size_t row, bool& value) { value = f->GetAsIntegerAt(row) != 0; }
+inline void Get(const TMField* f, size_t row, double& value) { value = f->GetAsExtendedAt(row); }
 // clear() and append() rather than assign(): the cheaper copy on the export's
 // row walk, where a record's texts are overwritten millions of times.
 inline void Get(const TMField* f, size_t row, std::string& value) {

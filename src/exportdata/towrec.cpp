@@ -21,9 +21,7 @@ const char* const kSection = "kstools_KSExpBuf";
     throw Exception(Tr(lg, kSection, key, "Nieprawidłowy format pliku eksportowego"));
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The leading decimal number of the text, 0 when it has none: blanks, a sign,
 // digits with "." as the point and an exponent, as the C library reads it in
@@ -91,9 +89,7 @@ std::string KSTowRec::Text() const {
     return text;
 }
 
-std::ostream& operator<<(std::ostream& out, const KSTowRec& rec) {
-    return out << rec.Text();
-}
+std::ostream& operator<<(std::ostream& out, const KSTowRec& rec) { return out << rec.Text(); }
 
 bool KSTowRec::Bool(char c, const TMLgExtTools* lg) {
     if (c == 'T' || c == 't') return true;
@@ -103,14 +99,10 @@ bool KSTowRec::Bool(char c, const TMLgExtTools* lg) {
 
 double KSTowRec::CenaAkt(int type) const {
     switch (type) {
-        case 1:
-            return cena_hurt;
-        case 2:
-            return cena_noc;
-        case 3:
-            return cena_dod;
-        default:
-            return cena;
+        case 1: return cena_hurt;
+        case 2: return cena_noc;
+        case 3: return cena_dod;
+        default: return cena;
     }
 }
 

@@ -2,13 +2,9 @@
 
 namespace krv {
 
-std::string KSWymiana::GetText() const {
-    return GetKurs() + ";" + std::to_string(amount_);
-}
+std::string KSWymiana::GetText() const { return GetKurs() + ";" + std::to_string(amount_); }
 
-std::string KSWymiana::GetKurs() const {
-    return text_ + ";" + std::to_string(first_);
-}
+std::string KSWymiana::GetKurs() const { return text_ + ";" + std::to_string(first_); }
 
 KSWymiany& KSWymiany::operator+(const KSWymiana& wymiana) {
     std::string key = wymiana.GetKurs();

@@ -33,6 +33,8 @@ struct Entry {
     Text description;
 };
 
+// The tables keep one entry per line as the host lists them (not reflowed).
+// clang-format off
 constexpr Entry kGroup101[] = {
     {"DigiSM_Zlacze", KRV_PARAM_CHOICE, "1", "", "", {"TKSLibraParametrAOpis", "Złącze"}},
     {"DigiSM_AdresIP", KRV_PARAM_TEXT, "192.168.0.200", "", "",
@@ -153,6 +155,7 @@ constexpr List kLists[] = {
     {"DigiSM_KodyKD", kKodyKD},       {"DigiSM_DescriptionMode", kDescriptionMode},
     {"DigiSM_FormatEtyk", kFormatEtyk}, {"DigiSM_FormatKodu", kFormatKodu},
 };
+// clang-format on
 
 }  // namespace
 

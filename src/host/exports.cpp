@@ -64,8 +64,7 @@ KRV_EXPORT void KRV_CALL KRVDLLWlasciwosciUrzadzenia(void* lib, void* dev, char*
     WriteResult(buf301, Trim(text));
 }
 
-KRV_EXPORT void* KRV_CALL KRVDLLRejestrujBiblioteke(void* cookie, void*, void*,
-                                                    void* main_window) {
+KRV_EXPORT void* KRV_CALL KRVDLLRejestrujBiblioteke(void* cookie, void*, void*, void* main_window) {
     try {
         platform::SetApplicationWindow(main_window);
         return TKSLibrary::RejestrujBiblioteke(cookie).release();
@@ -90,7 +89,7 @@ KRV_EXPORT void KRV_CALL KRVDLLZwolnijBiblioteke(void* lib) {
 }
 
 KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasJakSzukacParagonu(void* lib, void* dev, int32_t* a,
-                                                         int32_t* b, int32_t* c) {
+                                                          int32_t* b, int32_t* c) {
     bool result = false;
     WithAction(lib, dev, "jak szukać paragonu",
                [&](TKSActionBase& action) { result = action.JakSzukacParagonu(a, b, c); });
@@ -104,7 +103,7 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOpisOkna(char* buf301, int32_t window_in
 }
 
 KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasPokazOkno(void* lib, void* dev, int32_t window_index,
-                                                 int32_t flag, int32_t* value, char* text) {
+                                                  int32_t flag, int32_t* value, char* text) {
     int32_t result = 0;
     WithAction(lib, dev, "wyświetlanie okna", [&](TKSActionBase& action) {
         result = Lib(lib)->PokazOkno(action, window_index, flag != 0, value, text);
@@ -121,8 +120,8 @@ KRV_EXPORT void KRV_CALL KRVDLLSerKasNazwaZasobuDzielonego(void* lib, void* dev,
 }
 
 KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOperacja(void* lib, void* dev, void** session_slot,
-                                                char* buf301, int32_t operation_type,
-                                                int32_t operation_parameter) {
+                                                 char* buf301, int32_t operation_type,
+                                                 int32_t operation_parameter) {
     if (!lib) return 0;
     try {
         HKRVDLLSRODOWISKO env;
@@ -140,8 +139,8 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOperacja(void* lib, void* dev, void** se
     }
 }
 
-KRV_EXPORT void KRV_CALL KRVDLLSerKasPodtrzymajSesje(void* lib, void** session_slot,
-                                                    char* buf301, int32_t value, int32_t flag) {
+KRV_EXPORT void KRV_CALL KRVDLLSerKasPodtrzymajSesje(void* lib, void** session_slot, char* buf301,
+                                                     int32_t value, int32_t flag) {
     if (!lib) return;
     try {
         std::string text = ReadCallerText(buf301);
@@ -157,8 +156,8 @@ KRV_EXPORT void KRV_CALL KRVDLLUstawJezykKomponentow(int32_t language) {
 }
 
 KRV_EXPORT int32_t KRV_CALL KRVDLLParametr(int32_t group, int32_t index, char* name301,
-                                          char* description301, char* default301,
-                                          char* lower301, char* upper301, int32_t* flags) {
+                                           char* description301, char* default301, char* lower301,
+                                           char* upper301, int32_t* flags) {
     try {
         std::string name, description, def, lower, upper;
         int32_t f = 0;
@@ -176,7 +175,7 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLParametr(int32_t group, int32_t index, char* n
 }
 
 KRV_EXPORT int32_t KRV_CALL KRVDLLTekstListyParametru(const char* list_name, int32_t index,
-                                                     char* buf301) {
+                                                      char* buf301) {
     try {
         std::string text = Trim(TKSLibrary::TekstListyParametru(list_name ? list_name : "", index));
         if (buf301) WriteResult(buf301, text);

@@ -16,7 +16,7 @@ class TKSActionBase;
 struct HKRVDLLSRODOWISKO;
 
 class TKSLibrary {
-public:
+  public:
     explicit TKSLibrary(void* cookie);
     virtual ~TKSLibrary();
     TKSLibrary(const TKSLibrary&) = delete;
@@ -24,8 +24,8 @@ public:
 
     // --- virtual operations, in slot order ---
     virtual std::unique_ptr<TKSActionBase> UtworzAkcje(void* device) = 0;
-    virtual int32_t PokazOkno(TKSActionBase& action, int32_t windowIndex, bool flag,
-                              int32_t* value, char* text);
+    virtual int32_t PokazOkno(TKSActionBase& action, int32_t windowIndex, bool flag, int32_t* value,
+                              char* text);
     // Throws Exception for a session that is not ours (any non-null one).
     virtual void WeryfikujTypSesji(void* session, const std::string& sessionType);
     virtual bool PodtrzymajSesje(void** slot, std::string& sessionType, int32_t value, bool flag);
@@ -35,8 +35,8 @@ public:
     static std::string OpisOkna(int32_t) { return {}; }
     static std::string Wlasciwosci(int32_t code);
     static int32_t Parametr(int32_t group, int32_t index, std::string& name,
-                            std::string& description, std::string& defaultValue,
-                            std::string& lower, std::string& upper, int32_t& flags);
+                            std::string& description, std::string& defaultValue, std::string& lower,
+                            std::string& upper, int32_t& flags);
     static std::string TekstListyParametru(const std::string& listName, int32_t index);
     static bool ZgodnaNazwaParametru(const std::string& a, const std::string& b);
     static std::string NazwaZTypem(const std::string& name);
@@ -62,8 +62,7 @@ public:
     std::string WartoscParametru(const TKSActionBase& a, const std::string& name) const;
     void WypelnijDaneUrzadzenia(TKSActionBase& a) const;
     void DodajKomunikat(const TKSActionBase& a, int32_t kind, const std::string& text) const;
-    void ZmienOstatniKomunikat(const TKSActionBase& a, int32_t kind,
-                               const std::string& text) const;
+    void ZmienOstatniKomunikat(const TKSActionBase& a, int32_t kind, const std::string& text) const;
     void WypelnijFormatyWazone(TKSActionBase& a) const;
     void WypelnijStawkiVAT(TKSActionBase& a) const;
     void WypelnijStawkiVATPrec(TKSActionBase& a) const;
@@ -77,8 +76,7 @@ public:
     bool ZajmijZasobSterownika(const TKSActionBase& a, const std::string& resource) const;
     void ZwolnijZasobSterownika(const TKSActionBase& a, const std::string& resource) const;
     void KasujFlageAlarmu(const TKSActionBase& a) const;
-    int32_t WstrzymajOperacje(const TKSActionBase& a, const std::string& text,
-                              int32_t value) const;
+    int32_t WstrzymajOperacje(const TKSActionBase& a, const std::string& text, int32_t value) const;
     void ZapiszStanLicznika(const TKSActionBase& a, int32_t* counters, int32_t count) const;
     void ZapiszStanICzasLicznika(const TKSActionBase& a, int32_t* counters, int32_t count,
                                  const std::string& time) const;
@@ -87,30 +85,30 @@ public:
                             const std::string& t4, int32_t i3, double f1, double f2, double f3,
                             double f4, int32_t i4, int32_t i5, const std::string& t5) const;
 
-private:
+  private:
     void* cookie_;
     // Host callbacks, one slot per code.
-    KrvInterruptFn cbPrzerwij_ = nullptr;             // 5
+    KrvInterruptFn cbPrzerwij_ = nullptr;               // 5
     KrvParameterValueFn cbWartoscParametru_ = nullptr;  // 6
-    KrvDeviceDataFn cbDaneUrzadzenia_ = nullptr;     // 11
-    KrvMessageFn cbDodajKomunikat_ = nullptr;        // 12
-    KrvMessageFn cbZmienOstatniKomunikat_ = nullptr; // 13
-    KrvWeightedFormatFn cbFormatyWazone_ = nullptr;  // 14
-    KrvVatRateFn cbStawkiVAT_ = nullptr;             // 15
-    KrvVatRateFn cbStawkiVATPrec_ = nullptr;         // 32
-    KrvStoreFn cbZapiszWynikEksportu_ = nullptr;     // 16
-    KrvStoreFn cbZapiszImport_ = nullptr;            // 17
-    KrvStoreFn cbZapiszParagon_ = nullptr;           // 18
-    KrvReadGoodsFn cbOdczytajTowar_ = nullptr;       // 19
-    KrvNotifyFn cbOdswiezParametry_ = nullptr;       // 20
-    KrvChangeParameterFn cbZmienParametr_ = nullptr; // 21
-    KrvResourceFn cbZajmijZasob_ = nullptr;          // 22
-    KrvResourceFn cbZwolnijZasob_ = nullptr;         // 23
-    KrvNotifyFn cbKasujFlageAlarmu_ = nullptr;       // 24
-    KrvSuspendFn cbWstrzymajOperacje_ = nullptr;     // 25
-    KrvCountersFn cbStanLicznika_ = nullptr;         // 28
-    KrvCountersTimeFn cbStanICzasLicznika_ = nullptr;  // 31
-    KrvAddGoodsFn cbDodajTowarZKasy_ = nullptr;      // 33
+    KrvDeviceDataFn cbDaneUrzadzenia_ = nullptr;        // 11
+    KrvMessageFn cbDodajKomunikat_ = nullptr;           // 12
+    KrvMessageFn cbZmienOstatniKomunikat_ = nullptr;    // 13
+    KrvWeightedFormatFn cbFormatyWazone_ = nullptr;     // 14
+    KrvVatRateFn cbStawkiVAT_ = nullptr;                // 15
+    KrvVatRateFn cbStawkiVATPrec_ = nullptr;            // 32
+    KrvStoreFn cbZapiszWynikEksportu_ = nullptr;        // 16
+    KrvStoreFn cbZapiszImport_ = nullptr;               // 17
+    KrvStoreFn cbZapiszParagon_ = nullptr;              // 18
+    KrvReadGoodsFn cbOdczytajTowar_ = nullptr;          // 19
+    KrvNotifyFn cbOdswiezParametry_ = nullptr;          // 20
+    KrvChangeParameterFn cbZmienParametr_ = nullptr;    // 21
+    KrvResourceFn cbZajmijZasob_ = nullptr;             // 22
+    KrvResourceFn cbZwolnijZasob_ = nullptr;            // 23
+    KrvNotifyFn cbKasujFlageAlarmu_ = nullptr;          // 24
+    KrvSuspendFn cbWstrzymajOperacje_ = nullptr;        // 25
+    KrvCountersFn cbStanLicznika_ = nullptr;            // 28
+    KrvCountersTimeFn cbStanICzasLicznika_ = nullptr;   // 31
+    KrvAddGoodsFn cbDodajTowarZKasy_ = nullptr;         // 33
     std::unique_ptr<TMLgExtTools> lg_;
 };
 

@@ -32,8 +32,8 @@ bool TKSLibrary::RunOperation(void* device, HKRVDLLSRODOWISKO& env, int32_t type
         WeryfikujTypSesji(env.session_slot ? *env.session_slot : nullptr, env.text);
     } catch (...) {
         // Another program's session holds the device: the host asks again.
-        action->DodajKomunikat(
-            KRV_MSG_ORDINARY, Utf8ToCp1250("Oczekiwanie na zamknięcie sesji '") + env.text + "'");
+        action->DodajKomunikat(KRV_MSG_ORDINARY,
+                               Utf8ToCp1250("Oczekiwanie na zamknięcie sesji '") + env.text + "'");
         platform::CurrentClock().SleepMs(1000);
         env.result = 1;
         return false;

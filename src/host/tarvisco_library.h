@@ -6,7 +6,7 @@
 namespace krv {
 
 class TTarviscoLibrary : public TKSLibrary {
-public:
+  public:
     using TKSLibrary::TKSLibrary;
     std::unique_ptr<TKSActionBase> UtworzAkcje(void* device) override;
 };

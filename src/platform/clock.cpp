@@ -20,8 +20,6 @@ Clock& CurrentClock() {
 ScopedClock::ScopedClock(Clock& clock)
     : previous_(current.exchange(&clock, std::memory_order_acq_rel)) {}
 
-ScopedClock::~ScopedClock() {
-    current.store(previous_, std::memory_order_release);
-}
+ScopedClock::~ScopedClock() { current.store(previous_, std::memory_order_release); }
 
 }  // namespace krv::platform

@@ -49,7 +49,7 @@ struct FtpListing {
 
 // One logged-in connection; closed when destroyed.
 class FtpConnection {
-public:
+  public:
     virtual ~FtpConnection() = default;
     // The server's current folder changes for every later call.
     virtual FtpResult ChangeDir(const std::string& dir) = 0;

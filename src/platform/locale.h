@@ -8,13 +8,13 @@
 namespace krv::platform {
 
 class ClassicNumbers {
-public:
+  public:
     ClassicNumbers();
     ~ClassicNumbers();
     ClassicNumbers(const ClassicNumbers&) = delete;
     ClassicNumbers& operator=(const ClassicNumbers&) = delete;
 
-private:
+  private:
     void* saved_ = nullptr;  // what the thread used before
     int mode_ = 0;           // the Windows thread-locale mode before
 };

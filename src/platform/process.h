@@ -25,7 +25,7 @@ struct ExitStatus {
 // process handle on Windows, the child's process id on POSIX) and releases it
 // when destroyed; destroying it never ends the program.
 class Process {
-public:
+  public:
     Process() = default;
     ~Process() { Close(); }
     Process(const Process&) = delete;
@@ -60,7 +60,7 @@ public:
     // is still running is reaped later, so that it never stays a zombie.
     void Close();
 
-private:
+  private:
     static constexpr intptr_t kNone = -1;
     intptr_t handle_ = kNone;
     ExitStatus status_;

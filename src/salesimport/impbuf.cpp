@@ -98,8 +98,7 @@ int KSImpBuf::FindRec(const std::string& kod) {
     return at < 0 ? -1 : IndexRow(at);
 }
 
-void KSImpBuf::AddToPlu(const std::string& kod, double ilosc, double wartosc,
-                        e_identifier ident) {
+void KSImpBuf::AddToPlu(const std::string& kod, double ilosc, double wartosc, e_identifier ident) {
     int row = FindRec(kod);
     if (row >= 0 && identifier_->GetAsIntegerAt(static_cast<size_t>(row)) != ident) {
         row = -1;
@@ -165,7 +164,8 @@ void KSImpBuf::ExChange(int i, int j) {
 }
 
 int KSImpBuf::FindCompare(int i) {
-    return Sign(std::string_view(key_).compare(plu_->StringViewAt(static_cast<size_t>(IndexRow(i)))));
+    return Sign(
+        std::string_view(key_).compare(plu_->StringViewAt(static_cast<size_t>(IndexRow(i)))));
 }
 
 // --- totals --------------------------------------------------------------------

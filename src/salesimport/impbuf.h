@@ -135,7 +135,9 @@ class KSImpBuf : public TLQuickSort {
     // goods number), its hour, bottle deposits; a payment by its type.
     KSImpBuf& operator+(const KRVPosition& position);
     KSImpBuf& operator+(const KRVPayment& payment);
-    KSImpBuf& operator+(const KRVPosition* position) { return position ? *this + *position : *this; }
+    KSImpBuf& operator+(const KRVPosition* position) {
+        return position ? *this + *position : *this;
+    }
     KSImpBuf& operator+(const KRVPayment* payment) { return payment ? *this + *payment : *this; }
 
     // The day's sales: with fiskZPlu the value of the goods rows written,
@@ -161,12 +163,12 @@ class KSImpBuf : public TLQuickSort {
 
     // --- what the driver sets directly ---
     struct Flags {
-        bool fiskZPlu = false;  // FISK_Z_PLU: the fiscal totals come from the goods lines
-        bool nadpiszFisk = false;    // NADPISZ_FISK
-        bool nadpiszOpak = false;    // NADPISZ_OPAK
-        bool podsumujOpak = false;   // PODSUMUJ_OPAK
-        bool nadpiszPlu = false;     // NADPISZ_PLU
-        bool doklejPlu = false;      // DOKLEJ_PLU
+        bool fiskZPlu = false;      // FISK_Z_PLU: the fiscal totals come from the goods lines
+        bool nadpiszFisk = false;   // NADPISZ_FISK
+        bool nadpiszOpak = false;   // NADPISZ_OPAK
+        bool podsumujOpak = false;  // PODSUMUJ_OPAK
+        bool nadpiszPlu = false;    // NADPISZ_PLU
+        bool doklejPlu = false;     // DOKLEJ_PLU
         bool kodKreskowyDomyslnie = false;  // id_default means id_barcode (else id_number)
         bool przetwarzajParagony = false;   // AddReceipt adds receipts to the totals
         bool zapisujParagony = false;       // WriteToFile writes receipts and other operations

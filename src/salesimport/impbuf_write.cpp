@@ -46,8 +46,7 @@ void KSImpBuf::WriteGoods(TMFile& file, bool strip) {
                     break;
                 }
                 default:
-                    throw Exception(
-                        Utf8ToCp1250("KSExpBuf::WriteToFile() - nieprawidłowy ident"));
+                    throw Exception(Utf8ToCp1250("KSExpBuf::WriteToFile() - nieprawidłowy ident"));
             }
             file.WriteLine("PLU;" + number + ';' + barcode + ';' + WholeText(quantity) + ';' +
                            WholeText(value_->GetAsExtendedAt(r)));
@@ -151,9 +150,9 @@ void KSImpBuf::Save(const std::string& path, bool strip) {
     }
     if (!platform::RenameFile(temp, path)) {
         platform::RemoveFile(temp);
-        throw Exception(Tr(lg_, "kstools_LTools", "sRenFileExceptioAnsiStri_00001",
-                           "Błąd zmiany nazwy pliku") +
-                        path);
+        throw Exception(
+            Tr(lg_, "kstools_LTools", "sRenFileExceptioAnsiStri_00001", "Błąd zmiany nazwy pliku") +
+            path);
     }
     // Only a file in place consumes the receipts: after a failure the driver
     // can save them again.

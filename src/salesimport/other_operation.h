@@ -18,12 +18,12 @@ class TMFile;
 class KRVOther {
   public:
     // Operation types; any other type is written without a prefix.
-    static constexpr int32_t kWplata = 0;        // cash deposit, "OP_WPL;"
-    static constexpr int32_t kWyplata = 1;       // withdrawal, "OP_WYPL;"
-    static constexpr int32_t kStorno = 2;        // void, "OP_STORNO;"
-    static constexpr int32_t kAnulowanie = 3;    // cancellation, "OP_ANUL;"
-    static constexpr int32_t kOtwarcieZmiany = 4;   // shift opening, "OP_OTW_ZW;"
-    static constexpr int32_t kZamkniecieZmiany = 5; // shift closing, "OP_ZAMK_ZM;"
+    static constexpr int32_t kWplata = 0;            // cash deposit, "OP_WPL;"
+    static constexpr int32_t kWyplata = 1;           // withdrawal, "OP_WYPL;"
+    static constexpr int32_t kStorno = 2;            // void, "OP_STORNO;"
+    static constexpr int32_t kAnulowanie = 3;        // cancellation, "OP_ANUL;"
+    static constexpr int32_t kOtwarcieZmiany = 4;    // shift opening, "OP_OTW_ZW;"
+    static constexpr int32_t kZamkniecieZmiany = 5;  // shift closing, "OP_ZAMK_ZM;"
 
     KRVOther() = default;
     KRVOther(const KRVOther&) = delete;

@@ -52,8 +52,8 @@ std::string KRVParagon::HeaderFrom(const std::string& text) const {
     return std::string(raportKasowy ? "KSK;" : "TRN;") + IntToStr(numer1) + ';' +
            IntToStr(nrParagonu) + ';' + IntToStr(GetnPosCount()) + ';' +
            IntToStr(GetnPaymentCount()) + ';' + Optional(opcja1) + ';' + Optional(opcja2) + ';' +
-           text + ';' + Optional(opcja3) + ';' + SalesDateText(data) + ';' + IntToStr(rabat) +
-           ';' + IntToStr(numerOstatni);
+           text + ';' + Optional(opcja3) + ';' + SalesDateText(data) + ';' + IntToStr(rabat) + ';' +
+           IntToStr(numerOstatni);
 }
 
 std::string KRVParagon::HeaderLine() const { return HeaderFrom(tekst); }

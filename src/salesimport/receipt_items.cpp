@@ -6,9 +6,7 @@
 
 namespace krv {
 
-std::string SalesDateText(double value) {
-    return TdtTools(value).ToString(TdtTools::kStorage);
-}
+std::string SalesDateText(double value) { return TdtTools(value).ToString(TdtTools::kStorage); }
 
 int SalesHour(double value) {
     int h, m, s, ms;

@@ -41,13 +41,13 @@ class KRVPayment {
     static constexpr int32_t kOther = 4;
 
     int32_t typ = -1;
-    int64_t kwota = -1;       // amount in the smallest unit of its currency
-    int32_t mnoznik = 1;      // the totals count kwota * mnoznik / 100
-    int32_t liczba1 = -1;     // three numbers carried to the file
+    int64_t kwota = -1;    // amount in the smallest unit of its currency
+    int32_t mnoznik = 1;   // the totals count kwota * mnoznik / 100
+    int32_t liczba1 = -1;  // three numbers carried to the file
     int32_t liczba2 = -1;
     int32_t liczba3 = -1;
-    bool ostatnia = false;    // set by the receipt writer on the receipt's last payment
-    bool flaga2 = false;      // carried to the file
+    bool ostatnia = false;  // set by the receipt writer on the receipt's last payment
+    bool flaga2 = false;    // carried to the file
     std::string tekst;
     double data = 0;
     int32_t rozszerzenie = -1;  // when not -1 the four extension fields are written

@@ -141,10 +141,14 @@ std::string TKodWazony::Poskladaj(const std::string& wzorzec, const TMLgExtTools
     while (pos < wzorzec.size()) {
         char c = wzorzec[pos];
         if (c == 'x' || c == 'S' || c == '?' || c == 'G') {
-            if (c == 'x') result += prefix;
-            else if (c == 'S') result += goods;
-            else if (c == 'G') result += group;
-            else result += std::string(qCount, '?');
+            if (c == 'x')
+                result += prefix;
+            else if (c == 'S')
+                result += goods;
+            else if (c == 'G')
+                result += group;
+            else
+                result += std::string(qCount, '?');
             // The walk goes on after what the result already holds.
             pos = result.size();
         } else if (c == 'K') {

@@ -14,7 +14,7 @@
 namespace krv {
 
 class TKodWazony {
-public:
+  public:
     using FormatList = std::vector<std::string>;
 
     // The list of templates (first two characters: the prefix they serve) is
@@ -49,7 +49,7 @@ public:
     int32_t DlugoscS = 0;     // goods-number positions read by the last parse
     std::string Grupa;        // the group digits
 
-private:
+  private:
     // The first template of the list whose first two characters are the code's.
     const std::string* FindTemplate(const std::string& code) const;
 };

@@ -51,10 +51,11 @@ class RecordWriter {
     char* p_;
 };
 
-char Digit(int32_t value) { return static_cast<char>('0' + (value >= 0 && value <= 9 ? value : 0)); }
+char Digit(int32_t value) {
+    return static_cast<char>('0' + (value >= 0 && value <= 9 ? value : 0));
+}
 
-constexpr char kTail[] =
-    "000 0000000000000000000000000000000000000000000000000000000000000";
+constexpr char kTail[] = "000 0000000000000000000000000000000000000000000000000000000000000";
 static_assert(sizeof kTail - 1 == 65);
 
 // The ingredient lines of `text`, each handed to `line`: at most 15 lines of
@@ -104,7 +105,8 @@ PluLines BudujLinieOpisu(const KSTowRec& rec, const PluLayout& layout) {
         if (!layout.EksportujOpisy) return out;
         const std::string* opisy[3] = {&rec.opis1, &rec.opis2, &rec.opis3};
         for (size_t i = 0; i < 3; ++i)
-            if (!opisy[i]->empty()) out.nazwy[i] = FontLine(layout.RozmiarCzcionkiOpis, *opisy[i], 30);
+            if (!opisy[i]->empty())
+                out.nazwy[i] = FontLine(layout.RozmiarCzcionkiOpis, *opisy[i], 30);
         return out;
     }
     std::string text;

@@ -115,8 +115,7 @@ int32_t TarviscoAction::Operacja(HKRVDLLSRODOWISKO& env, int32_t type, int32_t p
             Eksport();
             env.result = 0;
             return 0;
-        default:
-            return TKSActionBase::Operacja(env, type, parameter);
+        default: return TKSActionBase::Operacja(env, type, parameter);
     }
 }
 
@@ -161,11 +160,11 @@ void TarviscoAction::SprawdzKonfiguracje() const {
     };
     for (const Check& c : checks) {
         if (c.fits) continue;
-        throw Exception(Format(
-            TrFormat(TKSLibrary::CurrentLg(), kSection, "TarviscoEksportParamExceptio",
-                     "Niedozwolona wartość %d parametru \"%s\" (%s), dozwolone: %s")
-                .c_str(),
-            c.value, OpisParametru(c.name).c_str(), c.name, c.allowed.c_str()));
+        throw Exception(
+            Format(TrFormat(TKSLibrary::CurrentLg(), kSection, "TarviscoEksportParamExceptio",
+                            "Niedozwolona wartość %d parametru \"%s\" (%s), dozwolone: %s")
+                       .c_str(),
+                   c.value, OpisParametru(c.name).c_str(), c.name, c.allowed.c_str()));
     }
 }
 

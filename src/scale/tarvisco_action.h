@@ -24,7 +24,7 @@ class Process;
 std::string DigiTemplate(int32_t formatKodu);
 
 class TarviscoAction : public KSAction {
-public:
+  public:
     TarviscoAction(TKSLibrary* library, void* device);
     ~TarviscoAction() override;
 
@@ -86,7 +86,7 @@ public:
     // record; they are not reported to the host as transferred.
     const std::vector<int>& Pominiete() const { return pominiete_; }
 
-private:
+  private:
     // Stops the export when a setting does not fit its field in the record.
     void SprawdzKonfiguracje() const;
     void PokazPominiete();

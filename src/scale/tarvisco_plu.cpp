@@ -126,8 +126,9 @@ void TarviscoAction::MakePluRecs() {
         if (plu.size() != 8 || plu[0] == '-') {
             pominiete_.push_back(row);
             pominieteOpis_.push_back(Format(
-                TrFormat(lg, kSection, "TarviscoMakePluRPominPlu",
-                         "Towar %d \"%s\" (kod %s) pominięty: numer PLU %s nie mieści się w 8 cyfrach")
+                TrFormat(
+                    lg, kSection, "TarviscoMakePluRPominPlu",
+                    "Towar %d \"%s\" (kod %s) pominięty: numer PLU %s nie mieści się w 8 cyfrach")
                     .c_str(),
                 rec.plu, rec.nazwa.c_str(), rec.kod.c_str(), plu.c_str()));
             continue;
@@ -177,7 +178,8 @@ void TarviscoAction::PokazPominiete() {
     for (size_t i = 0; i < pominieteOpis_.size() && i < kPominieteShown; ++i)
         DodajKomunikat(KRV_MSG_WARNING, pominieteOpis_[i]);
     if (pominieteOpis_.size() > kPominieteShown)
-        DodajKomunikat(KRV_MSG_WARNING, Tr(lg, kSection, "TarviscoMakePluRPominDalej", "i tak dalej..."));
+        DodajKomunikat(KRV_MSG_WARNING,
+                       Tr(lg, kSection, "TarviscoMakePluRPominDalej", "i tak dalej..."));
 }
 
 }  // namespace krv

@@ -31,11 +31,11 @@ void UsunStary(const std::string& path) {
     if (!platform::FileExists(path)) return;
     platform::RemoveFile(path);
     if (platform::FileExists(path))
-        throw Exception(Format(KSAction::TrFormat(TKSLibrary::CurrentLg(), kSection,
-                                                  "TarviscoSendPluRUsunExceptio",
-                                                  "Nie można usunąć pliku %s z poprzedniego eksportu")
-                                   .c_str(),
-                               path.c_str()));
+        throw Exception(Format(
+            KSAction::TrFormat(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRUsunExceptio",
+                               "Nie można usunąć pliku %s z poprzedniego eksportu")
+                .c_str(),
+            path.c_str()));
 }
 
 // A program that ended by itself with a non-zero status, or by a signal.
@@ -48,17 +48,16 @@ std::string OpisStatusu(const platform::ExitStatus& status) {
     const TMLgExtTools* lg = TKSLibrary::CurrentLg();
     switch (status.kind) {
         case platform::ExitStatus::Kind::kExited:
-            return Format(KSAction::TrFormat(lg, kSection, "TarviscoSendPluRKodWyjscia",
-                                             "kod wyjścia %u")
-                              .c_str(),
-                          status.code);
+            return Format(
+                KSAction::TrFormat(lg, kSection, "TarviscoSendPluRKodWyjscia", "kod wyjścia %u")
+                    .c_str(),
+                status.code);
         case platform::ExitStatus::Kind::kSignalled:
-            return Format(KSAction::TrFormat(lg, kSection, "TarviscoSendPluRSygnal",
-                                             "zakończony sygnałem %u")
-                              .c_str(),
-                          status.code);
-        default:
-            return Tr(lg, kSection, "TarviscoSendPluRNieznany", "kod wyjścia nieznany");
+            return Format(
+                KSAction::TrFormat(lg, kSection, "TarviscoSendPluRSygnal", "zakończony sygnałem %u")
+                    .c_str(),
+                status.code);
+        default: return Tr(lg, kSection, "TarviscoSendPluRNieznany", "kod wyjścia nieznany");
     }
 }
 
@@ -70,7 +69,7 @@ void TarviscoAction::SendPluRecs() {
            lpvPlain, 100);
     if (ParamAsInt("DigiSM_Zlacze") == 0) {
         DodajKomunikat(KRV_MSG_WARNING, Tr(lg, kSection, "SendPluRDodajKomKRVDLL_Z",
-                             "Eksport tylko do Pliku (digism.exp)"));
+                                           "Eksport tylko do Pliku (digism.exp)"));
         return;
     }
     if (LiczbaRekordow == 0) {
@@ -80,9 +79,9 @@ void TarviscoAction::SendPluRecs() {
         return;
     }
     if (!platform::FileExists(FNameDRV()))
-        throw Exception(Tr(lg, kSection, "SendPluRExceptioAnsiStri",
-                           "Brak programu SM_eth.exe w katalogu ") +
-                        katalogWymiany);
+        throw Exception(
+            Tr(lg, kSection, "SendPluRExceptioAnsiStri", "Brak programu SM_eth.exe w katalogu ") +
+            katalogWymiany);
     UsunStary(FNameSEM());
     UsunStary(FNameERR());
     MsgS(lpvFinished);
@@ -91,13 +90,12 @@ void TarviscoAction::SendPluRecs() {
             "\r\nAdres=" + ParamAsString("DigiSM_AdresIP");
     TLTools::BufToFile(tekst, FNameWagiINI());
     tekst = "[Zbiory]\r\nDaneWej=" + FNameEXP() + "\r\nDaneWyj=" + FNameERR() +
-            "\r\nSemaforWyj=" + FNameSEM() +
-            "\r\n\r\n[Opcje]\r\nWejscieStronaKodowa=windows-1250";
+            "\r\nSemaforWyj=" + FNameSEM() + "\r\n\r\n[Opcje]\r\nWejscieStronaKodowa=windows-1250";
     TLTools::BufToFile(tekst, FNameSM_ethINI());
 
-    MsgAdd(Tr(lg, kSection, "TarviscoSendPluRMsgAdd_00002",
-              "Trwa eksport towarów na wagę. Czekaj..."),
-           lpvPlain, 100);
+    MsgAdd(
+        Tr(lg, kSection, "TarviscoSendPluRMsgAdd_00002", "Trwa eksport towarów na wagę. Czekaj..."),
+        lpvPlain, 100);
     UruchomSterownik();
 
     // A program that failed (a non-zero exit status or a signal) without its
@@ -105,8 +103,7 @@ void TarviscoAction::SendPluRecs() {
     // handed the work to another process (a launcher): the wait goes on.
     int64_t endedAt = -1;
     auto programGone = [&] {
-        if (!sterownik_ || !sterownik_->HasEnded() || !Nieudany(sterownik_->Status()))
-            return false;
+        if (!sterownik_ || !sterownik_->HasEnded() || !Nieudany(sterownik_->Status())) return false;
         const int64_t now = platform::CurrentClock().MonotonicMs();
         if (endedAt < 0) endedAt = now;
         return now - endedAt >= kGraceMs;
@@ -136,8 +133,7 @@ void TarviscoAction::SendPluRecs() {
                                             "semafora (%s)")
                                        .c_str(),
                                    OpisStatusu(sterownik_->Status()).c_str()));
-        default:
-            break;
+        default: break;
     }
     // The program creates its semaphore last, so it is ending now: let it
     // finish, so that its handle is released with nothing left running. One
@@ -168,12 +164,12 @@ void TarviscoAction::UruchomSterownik() {
 
 std::string TarviscoAction::ZakonczonyWczesniej() {
     if (!sterownik_ || !sterownik_->Held() || !sterownik_->HasEnded()) return {};
-    return "\r\n" + Format(TrFormat(TKSLibrary::CurrentLg(), kSection,
-                                     "TarviscoSendPluRZakonczonyWczesniej",
-                                     "Program SM_eth.exe zakończył już wcześniej działanie (%s), "
-                                     "nie tworząc pliku semafora.")
-                                .c_str(),
-                            OpisStatusu(sterownik_->Status()).c_str());
+    return "\r\n" +
+           Format(TrFormat(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRZakonczonyWczesniej",
+                           "Program SM_eth.exe zakończył już wcześniej działanie (%s), "
+                           "nie tworząc pliku semafora.")
+                      .c_str(),
+                  OpisStatusu(sterownik_->Status()).c_str());
 }
 
 std::string TarviscoAction::ZakonczSterownik() {
@@ -181,11 +177,11 @@ std::string TarviscoAction::ZakonczSterownik() {
     std::string text;
     if (!sterownik_->HasEnded()) {
         const bool ended = sterownik_->Kill(kKillWaitMs);
-        text = "\r\n" + (ended ? Tr(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRZatrzymany",
-                                    "Program SM_eth.exe został zatrzymany.")
-                               : Tr(TKSLibrary::CurrentLg(), kSection,
-                                    "TarviscoSendPluRNieZatrzymany",
-                                    "Nie udało się zatrzymać programu SM_eth.exe."));
+        text =
+            "\r\n" + (ended ? Tr(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRZatrzymany",
+                                 "Program SM_eth.exe został zatrzymany.")
+                            : Tr(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRNieZatrzymany",
+                                 "Nie udało się zatrzymać programu SM_eth.exe."));
     }
     sterownik_.reset();
     return text;
@@ -194,8 +190,8 @@ std::string TarviscoAction::ZakonczSterownik() {
 void TarviscoAction::WeryfikujBledy() {
     const TMLgExtTools* lg = TKSLibrary::CurrentLg();
     if (!platform::FileExists(FNameERR()))
-        throw Exception(Tr(lg, kSection, "TarviscoWeryfikuExceptio",
-                           "Sterownik nie utworzył pliku z błędami"));
+        throw Exception(
+            Tr(lg, kSection, "TarviscoWeryfikuExceptio", "Sterownik nie utworzył pliku z błędami"));
     const std::string format = TrFormat(lg, kSection, "TarviscoWeryfikuFormat",
                                         "IP: %s, Nr linii: %s, Nr PLU: %s, Kod błędu: %s");
     TMFile file;  // closed by its destructor, also when reading fails
@@ -207,12 +203,12 @@ void TarviscoAction::WeryfikujBledy() {
     std::string line;
     int count = 0;
     while (file.ReadLine(line, "\r\n")) {
-        if (line.empty()) continue;  // a blank line reports nothing
+        if (line.empty()) continue;       // a blank line reports nothing
         if (count == 0) MsgS(lpvFailed);  // so that no error line is written over later
         words.Init(line);
         DodajKomunikat(KRV_MSG_ERROR, words[5]);
         DodajKomunikat(KRV_MSG_ERROR, Format(format.c_str(), words[1].c_str(), words[2].c_str(),
-                                 words[3].c_str(), words[4].c_str()));
+                                             words[3].c_str(), words[4].c_str()));
         ++count;
     }
     file.Close();

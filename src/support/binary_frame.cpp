@@ -100,9 +100,10 @@ void TBinaryFrame::Process() {
             // the buffer, and the fields after it are empty.
             size_t room = position < size_ ? size_ - position : 0;
             const void* zero = std::memchr(data_ + std::min(position, size_), 0, room);
-            f.length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) -
-                                                  (data_ + position)) + 1
-                            : room;
+            f.length =
+                zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - (data_ + position)) +
+                           1
+                     : room;
         }
         position = std::min(size_, position + f.length);
     }
@@ -176,8 +177,7 @@ uint64_t TBinaryFrame::GetFieldAsUInt64(int index) const {
 void TBinaryFrame::SetFieldAsString(int index, const std::string& text) {
     const Field& f = At(index);
     switch (f.kind) {
-        case kBinary:
-            Fail("TBinaryFrame: Próba przypisania stringu do pola binarnego!");
+        case kBinary: Fail("TBinaryFrame: Próba przypisania stringu do pola binarnego!");
         case kFixedText: {
             uint8_t* p = Bytes(f);
             std::memset(p, ' ', f.length);
@@ -215,8 +215,7 @@ std::string TBinaryFrame::GetFieldAsString(int index) const {
     const Field& f = At(index);
     const uint8_t* p = Bytes(f);
     switch (f.kind) {
-        case kBinary:
-            Fail("TBinaryFrame: Próba odczytania stringu z pola binarnego!");
+        case kBinary: Fail("TBinaryFrame: Próba odczytania stringu z pola binarnego!");
         case kFixedText:
         case kZeroText: {
             const void* zero = std::memchr(p, 0, f.length);

@@ -18,7 +18,7 @@
 namespace krv {
 
 class TBinaryFrame {
-public:
+  public:
     static constexpr size_t kBufferSize = 1024;
     static constexpr size_t kMaxFields = 100;
 
@@ -80,13 +80,13 @@ public:
     void SetFieldAsString(int index, const std::string& text);
     std::string GetFieldAsString(int index) const;
 
-protected:
+  protected:
     // Fills the fields of a frame to send.
     virtual void Compose() = 0;
     // Reads the fields of received data; nothing in the base.
     virtual void Analyze() {}
 
-private:
+  private:
     struct Field {
         size_t position;
         size_t length;

@@ -35,7 +35,8 @@ void ConstFieldLenFile::AddField(size_t start, size_t length) {
     totalLength_ += length;
     if (totalLength_ >= kLineBuffer) {
         platform::ShowMessageBox(
-            Utf8ToCp1250("Rozmiar linii zgłaszany klasie ConstFieldLenFile\r\nprzekracza rozmiar bufora!"),
+            Utf8ToCp1250(
+                "Rozmiar linii zgłaszany klasie ConstFieldLenFile\r\nprzekracza rozmiar bufora!"),
             "Uwaga!!!", kWarningBox);
     }
 }

@@ -22,7 +22,7 @@ struct TxfNumber {
 };
 
 class ConstFieldLenFile : public std::ifstream {
-public:
+  public:
     static constexpr size_t kMaxFields = 100;
     // The longest line kept; the rest of a longer line is skipped.
     static constexpr size_t kMaxLine = 1023;
@@ -60,7 +60,7 @@ public:
     void SetSkipShortLines(bool skip) { skipShortLines_ = skip; }
     bool SkipShortLines() const { return skipShortLines_; }
 
-private:
+  private:
     struct Field {
         size_t start;
         size_t length;

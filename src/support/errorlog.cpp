@@ -14,17 +14,13 @@ void TErrorLog::Add(const std::string& text) {
     ++count_;
 }
 
-void TErrorLog::GotoFirst() {
-    file_.SetPointer(0);
-}
+void TErrorLog::GotoFirst() { file_.SetPointer(0); }
 
 bool TErrorLog::GetFirst(std::string& line) {
     GotoFirst();
     return GetNext(line);
 }
 
-bool TErrorLog::GetNext(std::string& line) {
-    return !file_.ReadLine(line, "\r\n");
-}
+bool TErrorLog::GetNext(std::string& line) { return !file_.ReadLine(line, "\r\n"); }
 
 }  // namespace krv

@@ -11,36 +11,36 @@
 namespace krv {
 
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(std::string message) : message_(std::move(message)) {}
     const char* what() const noexcept override { return message_.c_str(); }
     const std::string& Message() const { return message_; }
 
-private:
+  private:
     std::string message_;
 };
 
 // The silent abort: the user asked to interrupt.
 class EAbort : public Exception {
-public:
+  public:
     EAbort() : Exception("Operation aborted") {}
 };
 
 // A text that should have been a number, a date or a flag.
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A file could not be opened, read or written.
 class EFileError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // The support package's exception: a list of numbered topics.
 class EMException : public Exception {
-public:
+  public:
     struct Topic {
         int code = 0;
         std::string title;
@@ -63,7 +63,7 @@ public:
     // Language of the package's own texts, set by the host.
     static inline int Language = 0;
 
-private:
+  private:
     std::vector<Topic> topics_;
 };
 

@@ -44,13 +44,12 @@ void TFTPControl::Status(const std::string& text, bool detail) const {
 }
 
 void TFTPControl::Fail(const std::string& operation, const std::string& reason) const {
-    throw EFtpError(Masked("FTP " + Server() + ": " + operation + Pl(" nie powiodło się: ") +
-                           reason));
+    throw EFtpError(
+        Masked("FTP " + Server() + ": " + operation + Pl(" nie powiodło się: ") + reason));
 }
 
 platform::FtpConnection& TFTPControl::Connection(const std::string& operation) {
-    if (!connection_)
-        Fail(operation, Pl("brak połączenia z serwerem (najpierw Connect)"));
+    if (!connection_) Fail(operation, Pl("brak połączenia z serwerem (najpierw Connect)"));
     return *connection_;
 }
 

@@ -26,12 +26,12 @@ class FtpConnection;
 }
 
 class EFtpError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class TFTPControl {
-public:
+  public:
     using TextCallback = std::function<void(const std::string&)>;
 
     static constexpr int kDefaultPort = 21;
@@ -86,7 +86,7 @@ public:
     // The client in use and its version ("libcurl 7.88.1", "WinINet ...").
     static std::string GetFTPControlVersionInfo();
 
-private:
+  private:
     std::vector<FtpListingEntry> ListEntries();
     platform::FtpConnection& Connection(const std::string& operation);
     [[noreturn]] void Fail(const std::string& operation, const std::string& reason) const;

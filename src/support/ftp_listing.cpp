@@ -19,7 +19,11 @@ using Kind = FtpListingEntry::Kind;
 unsigned char LowerByte(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
     switch (c) {
-        case 0x8A: case 0x8C: case 0x8D: case 0x8E: case 0x8F: return static_cast<unsigned char>(c + 0x10);
+        case 0x8A:
+        case 0x8C:
+        case 0x8D:
+        case 0x8E:
+        case 0x8F: return static_cast<unsigned char>(c + 0x10);
         case 0xA3: return 0xB3;
         case 0xA5: return 0xB9;
         case 0xAA: return 0xBA;
@@ -146,7 +150,8 @@ std::optional<FtpListingEntry> ParseUnix(std::string_view line, const ListingDat
         e.name = std::string(line.substr(nameStart));
         switch (w[0].text[0]) {
             case '-': e.kind = Kind::kFile; break;
-            case 'd': case 'D': e.kind = Kind::kDirectory; break;
+            case 'd':
+            case 'D': e.kind = Kind::kDirectory; break;
             case 'l': e.kind = Kind::kLink; break;
             default: e.kind = Kind::kOther; break;
         }
@@ -298,7 +303,8 @@ std::optional<FtpListingEntry> ParseListLine(std::string_view line, const Listin
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (LowerByte(static_cast<unsigned char>(a[i])) != LowerByte(static_cast<unsigned char>(b[i])))
+        if (LowerByte(static_cast<unsigned char>(a[i])) !=
+            LowerByte(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -308,8 +314,8 @@ void TFTPListingItems::AddFile(const std::string& name, const std::string& attri
     AddFile(name, attributes, Number<int64_t>(Trim(sizeText)).value_or(0), 0.0);
 }
 
-void TFTPListingItems::AddFile(const std::string& name, const std::string& attributes,
-                               int64_t size, double date) {
+void TFTPListingItems::AddFile(const std::string& name, const std::string& attributes, int64_t size,
+                               double date) {
     items_.emplace_back(name, attributes, size, date);
 }
 

@@ -45,7 +45,7 @@ std::optional<FtpListingEntry> ParseListLine(std::string_view line, const Listin
 bool SameName(std::string_view a, std::string_view b);
 
 class TFTPListingItem {
-public:
+  public:
     TFTPListingItem(std::string name, std::string attributes, int64_t size, double date)
         : name_(std::move(name)), attributes_(std::move(attributes)), size_(size), date_(date) {}
     const std::string& Name() const { return name_; }
@@ -53,7 +53,7 @@ public:
     int64_t Size() const { return size_; }
     double Date() const { return date_; }
 
-private:
+  private:
     std::string name_;
     std::string attributes_;
     int64_t size_;
@@ -61,18 +61,17 @@ private:
 };
 
 class TFTPListingItems {
-public:
+  public:
     // The size text as an integer (0 when it is none); the date text is not
     // read (the zero date).
     void AddFile(const std::string& name, const std::string& attributes,
                  const std::string& sizeText, const std::string& dateText);
-    void AddFile(const std::string& name, const std::string& attributes, int64_t size,
-                 double date);
+    void AddFile(const std::string& name, const std::string& attributes, int64_t size, double date);
     int Count() const { return static_cast<int>(items_.size()); }
     // Throws Exception for an index outside 0..Count()-1.
     const TFTPListingItem& Get(int index) const;
 
-private:
+  private:
     std::vector<TFTPListingItem> items_;
 };
 

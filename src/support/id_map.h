@@ -10,7 +10,7 @@
 namespace krv {
 
 class IdMap {
-public:
+  public:
     // Reconciles `entries` ("name=id", one each) with the names given as
     // lines of `namesText`: entries of names no longer there are dropped,
     // every new name gets an identifier, and the entries end sorted by

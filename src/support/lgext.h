@@ -9,7 +9,7 @@
 namespace krv {
 
 class TMLgExtTools {
-public:
+  public:
     explicit TMLgExtTools(KrvTranslateFn fn) : fn_(fn) {}
     // The host's function for every following lookup.
     void SetFunction(KrvTranslateFn fn) { fn_ = fn; }
@@ -24,7 +24,7 @@ public:
     // The host's raw answer for section and key, or an empty text.
     std::string Lookup(std::string_view section, std::string_view key) const;
 
-private:
+  private:
     KrvTranslateFn fn_;
 };
 

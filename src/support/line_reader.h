@@ -56,8 +56,7 @@ class ChunkedWriter {
     static constexpr size_t kDefaultChunk = 1 << 20;
 
     // `append` keeps the file's bytes and writes after them.
-    explicit ChunkedWriter(std::string path, bool append = false,
-                           size_t chunk = kDefaultChunk);
+    explicit ChunkedWriter(std::string path, bool append = false, size_t chunk = kDefaultChunk);
     ~ChunkedWriter();
     ChunkedWriter(const ChunkedWriter&) = delete;
     ChunkedWriter& operator=(const ChunkedWriter&) = delete;

@@ -25,16 +25,11 @@ size_t NameStart(const std::string& path) {
 
 std::string ExportKindLine(const TMLgExtTools* lg, int kind) {
     switch (kind) {
-        case 0:
-            return Tr(lg, kSection, "sArchiveFto_fileWriteLin", "OTWARTA ZM. FISK.");
-        case 1:
-            return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00001", "ZAMKNIETA ZM. FISK.");
-        case 2:
-            return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00002", "WSZYSTKIE");
-        case 3:
-            return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00003", "ZMIANA LISTY");
-        default:
-            return {};
+        case 0: return Tr(lg, kSection, "sArchiveFto_fileWriteLin", "OTWARTA ZM. FISK.");
+        case 1: return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00001", "ZAMKNIETA ZM. FISK.");
+        case 2: return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00002", "WSZYSTKIE");
+        case 3: return Tr(lg, kSection, "sArchiveFto_fileWriteLin_00003", "ZMIANA LISTY");
+        default: return {};
     }
 }
 

@@ -13,9 +13,7 @@ void OpenForAppend(TMFile& file, const std::string& path) {
     file.SetPointer(file.GetSize());
 }
 
-std::string TimeStamp() {
-    return TdtTools(TdtTools::Now()).ToString(TdtTools::kTime);
-}
+std::string TimeStamp() { return TdtTools(TdtTools::Now()).ToString(TdtTools::kTime); }
 
 }  // namespace
 

@@ -9,7 +9,7 @@
 namespace krv {
 
 class TMacSetOfIntegers {
-public:
+  public:
     explicit TMacSetOfIntegers(int32_t capacity) : capacity_(capacity) {}
 
     bool Add(int32_t value) {
@@ -28,7 +28,7 @@ public:
     }
     int32_t GetCapacity() const { return capacity_; }
 
-private:
+  private:
     int32_t capacity_;
     std::vector<int32_t> values_;
 };

@@ -50,15 +50,9 @@ namespace detail {
 
 void IntColumn::Resize(size_t rows) {
     switch (width_) {
-        case 1:
-            i8_.resize(rows);
-            break;
-        case 2:
-            i16_.resize(rows);
-            break;
-        default:
-            i32_.resize(rows);
-            break;
+        case 1: i8_.resize(rows); break;
+        case 2: i16_.resize(rows); break;
+        default: i32_.resize(rows); break;
     }
 }
 
@@ -68,15 +62,9 @@ void IntColumn::Insert(size_t row) {
         v.pop_back();
     };
     switch (width_) {
-        case 1:
-            at(i8_);
-            break;
-        case 2:
-            at(i16_);
-            break;
-        default:
-            at(i32_);
-            break;
+        case 1: at(i8_); break;
+        case 2: at(i16_); break;
+        default: at(i32_); break;
     }
 }
 
@@ -89,15 +77,9 @@ void IntColumn::Clear() {
 
 void IntColumn::Reserve(size_t rows) {
     switch (width_) {
-        case 1:
-            i8_.reserve(rows);
-            break;
-        case 2:
-            i16_.reserve(rows);
-            break;
-        default:
-            i32_.reserve(rows);
-            break;
+        case 1: i8_.reserve(rows); break;
+        case 2: i16_.reserve(rows); break;
+        default: i32_.reserve(rows); break;
     }
 }
 
@@ -149,27 +131,20 @@ void TMField::RowError(size_t row) const {
 std::string TMField::GetAsStringAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftString:
-            return std::string(StringViewAt(row));
-        case TMFieldType::ftInteger:
-            return IntToStr(ints_.Get(row));
-        case TMFieldType::ftFloat:
-            return NumberText(numbers_[row]);
-        case TMFieldType::ftDateTime:
-            return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
+        case TMFieldType::ftString: return std::string(StringViewAt(row));
+        case TMFieldType::ftInteger: return IntToStr(ints_.Get(row));
+        case TMFieldType::ftFloat: return NumberText(numbers_[row]);
+        case TMFieldType::ftDateTime: return TdtTools(numbers_[row]).ToString(TdtTools::kDateTime);
     }
     return {};
 }
 
 int32_t TMField::ConvertToInteger(size_t row) const {
     switch (type_) {
-        case TMFieldType::ftInteger:
-            return ints_.Get(row);
-        case TMFieldType::ftString:
-            return StrToInt(Trim(StringViewAt(row)));
+        case TMFieldType::ftInteger: return ints_.Get(row);
+        case TMFieldType::ftString: return StrToInt(Trim(StringViewAt(row)));
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime:
-            return ToInteger(numbers_[row]);
+        case TMFieldType::ftDateTime: return ToInteger(numbers_[row]);
     }
     return 0;
 }
@@ -177,13 +152,10 @@ int32_t TMField::ConvertToInteger(size_t row) const {
 double TMField::GetAsExtendedAt(size_t row) const {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger:
-            return ints_.Get(row);
-        case TMFieldType::ftString:
-            return ParseNumber(StringViewAt(row));
+        case TMFieldType::ftInteger: return ints_.Get(row);
+        case TMFieldType::ftString: return ParseNumber(StringViewAt(row));
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime:
-            return numbers_[row];
+        case TMFieldType::ftDateTime: return numbers_[row];
     }
     return 0;
 }
@@ -191,49 +163,29 @@ double TMField::GetAsExtendedAt(size_t row) const {
 void TMField::SetAsStringAt(size_t row, std::string_view value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftString:
-            StoreString(row, value);
-            break;
-        case TMFieldType::ftInteger:
-            ints_.Set(row, StrToInt(Trim(value)));
-            break;
-        case TMFieldType::ftFloat:
-            numbers_[row] = ParseNumber(value);
-            break;
-        case TMFieldType::ftDateTime:
-            numbers_[row] = ParseDateTime(value);
-            break;
+        case TMFieldType::ftString: StoreString(row, value); break;
+        case TMFieldType::ftInteger: ints_.Set(row, StrToInt(Trim(value))); break;
+        case TMFieldType::ftFloat: numbers_[row] = ParseNumber(value); break;
+        case TMFieldType::ftDateTime: numbers_[row] = ParseDateTime(value); break;
     }
 }
 
 void TMField::ConvertFromInteger(size_t row, int32_t value) {
     switch (type_) {
-        case TMFieldType::ftInteger:
-            ints_.Set(row, value);
-            break;
-        case TMFieldType::ftString:
-            StoreString(row, IntToStr(value));
-            break;
+        case TMFieldType::ftInteger: ints_.Set(row, value); break;
+        case TMFieldType::ftString: StoreString(row, IntToStr(value)); break;
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime:
-            numbers_[row] = value;
-            break;
+        case TMFieldType::ftDateTime: numbers_[row] = value; break;
     }
 }
 
 void TMField::SetAsExtendedAt(size_t row, double value) {
     CheckRow(row);
     switch (type_) {
-        case TMFieldType::ftInteger:
-            ints_.Set(row, ToInteger(value));
-            break;
-        case TMFieldType::ftString:
-            StoreString(row, NumberText(value));
-            break;
+        case TMFieldType::ftInteger: ints_.Set(row, ToInteger(value)); break;
+        case TMFieldType::ftString: StoreString(row, NumberText(value)); break;
         case TMFieldType::ftFloat:
-        case TMFieldType::ftDateTime:
-            numbers_[row] = value;
-            break;
+        case TMFieldType::ftDateTime: numbers_[row] = value; break;
     }
 }
 
@@ -274,15 +226,9 @@ void TMField::Compact() {
 
 void TMField::ResizeRows(size_t rows) {
     switch (type_) {
-        case TMFieldType::ftString:
-            cells_.resize(rows, Cell{0, 0});
-            break;
-        case TMFieldType::ftInteger:
-            ints_.Resize(rows);
-            break;
-        default:
-            numbers_.resize(rows, 0.0);
-            break;
+        case TMFieldType::ftString: cells_.resize(rows, Cell{0, 0}); break;
+        case TMFieldType::ftInteger: ints_.Resize(rows); break;
+        default: numbers_.resize(rows, 0.0); break;
     }
 }
 
@@ -293,9 +239,7 @@ void TMField::InsertDefault(size_t row) {
             cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), Cell{0, 0});
             cells_.pop_back();
             break;
-        case TMFieldType::ftInteger:
-            ints_.Insert(row);
-            break;
+        case TMFieldType::ftInteger: ints_.Insert(row); break;
         default:
             numbers_.insert(numbers_.begin() + static_cast<ptrdiff_t>(row), 0.0);
             numbers_.pop_back();
@@ -313,15 +257,9 @@ void TMField::ClearRows() {
 
 void TMField::Reserve(size_t rows) {
     switch (type_) {
-        case TMFieldType::ftString:
-            cells_.reserve(rows);
-            break;
-        case TMFieldType::ftInteger:
-            ints_.Reserve(rows);
-            break;
-        default:
-            numbers_.reserve(rows);
-            break;
+        case TMFieldType::ftString: cells_.reserve(rows); break;
+        case TMFieldType::ftInteger: ints_.Reserve(rows); break;
+        default: numbers_.reserve(rows); break;
     }
 }
 
@@ -347,13 +285,9 @@ TMField* TMCustomDataSet::FieldByName(std::string_view name) const {
     throw Exception("Field '" + std::string(name) + "' not found");
 }
 
-void TMCustomDataSet::Open() {
-    open_ = true;
-}
+void TMCustomDataSet::Open() { open_ = true; }
 
-void TMCustomDataSet::SetPosition(int row) {
-    position_ = row < 0 ? 0 : static_cast<size_t>(row);
-}
+void TMCustomDataSet::SetPosition(int row) { position_ = row < 0 ? 0 : static_cast<size_t>(row); }
 
 void TMCustomDataSet::Grow() {
     size_t want = allocated_ < 32 ? 64 : allocated_ * 2;

@@ -30,12 +30,9 @@ class IntColumn {
   public:
     int32_t Get(size_t row) const {
         switch (width_) {
-            case 1:
-                return i8_[row];
-            case 2:
-                return i16_[row];
-            default:
-                return i32_[row];
+            case 1: return i8_[row];
+            case 2: return i16_[row];
+            default: return i32_[row];
         }
     }
     void Set(size_t row, int32_t value) {

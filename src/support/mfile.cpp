@@ -68,9 +68,7 @@ void TMFile::FlushWrites() {
     writeBuf_.clear();
 }
 
-void TMFile::DropReadBuffer() {
-    readLen_ = 0;
-}
+void TMFile::DropReadBuffer() { readLen_ = 0; }
 
 void TMFile::SetPointer(uint64_t position) {
     RequireOpen("Cannot position in file");

@@ -66,7 +66,8 @@ std::optional<double> ParseLeadingDecimal(std::string_view s, size_t* used) {
     auto r = std::from_chars(begin, s.data() + s.size(), value, std::chars_format::general);
     if (r.ec == std::errc::invalid_argument) return std::nullopt;
     if (r.ec == std::errc::result_out_of_range)
-        value = TooLarge(std::string_view(begin, static_cast<size_t>(r.ptr - begin))) ? HUGE_VAL : 0.0;
+        value =
+            TooLarge(std::string_view(begin, static_cast<size_t>(r.ptr - begin))) ? HUGE_VAL : 0.0;
     if (used) *used = static_cast<size_t>(r.ptr - s.data());
     return negative ? -value : value;
 }

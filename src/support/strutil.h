@@ -32,9 +32,9 @@ int32_t AtoI(std::string_view s);
 // part, 0 when there is none. Whatever the process locale is.
 double AtoF(std::string_view s);
 // The decimal number at the start of s (sign, digits, '.', exponent, "inf",
-// "nan", or "0x" and a hexadecimal number; no blanks before it): its value and, in *used, the characters it
-// took; none when s starts with no number. Too large is infinite, too small 0.
-// The point is '.' whatever the process locale is.
+// "nan", or "0x" and a hexadecimal number; no blanks before it): its value and, in *used, the
+// characters it took; none when s starts with no number. Too large is infinite, too small 0. The
+// point is '.' whatever the process locale is.
 std::optional<double> ParseLeadingDecimal(std::string_view s, size_t* used = nullptr);
 // Fixed notation with the given number of decimals (correctly rounded), '.'
 // as the point whatever the process locale is.

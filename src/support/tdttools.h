@@ -12,7 +12,7 @@
 namespace krv {
 
 class TdtTools {
-public:
+  public:
     enum DateFormat { kDate = 1, kTime = 5, kDateTime = 7, kStorage = 13 };
 
     TdtTools() = default;
@@ -34,7 +34,7 @@ public:
     static void DecodeDate(double value, int& year, int& month, int& day);
     static void DecodeTime(double value, int& hour, int& minute, int& second, int& ms);
 
-private:
+  private:
     double value_ = 0.0;
 };
 

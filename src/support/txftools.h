@@ -9,7 +9,7 @@
 namespace krv {
 
 class TxfTools {
-public:
+  public:
     // Reads a whole decimal number (optional blanks around, sign, digits, an
     // optional '.' and digits). Throws EConvertError for anything else; an
     // empty text is 0 when emptyIsZero is set.

@@ -7,7 +7,7 @@
 namespace krv {
 
 class TxTools {
-public:
+  public:
     explicit TxTools(std::string text) : text_(std::move(text)) {}
 
     const std::string& Text() const { return text_; }
@@ -25,7 +25,7 @@ public:
     // Shows a message box through the platform layer.
     static int MsgBox(const std::string& text, const std::string& title, int flags);
 
-private:
+  private:
     std::string text_;
 };
 

@@ -106,7 +106,8 @@ TEST(ActionBaseTest, LastMessageIsRememberedAndCutAtTheSeparator) {
     a->DodajKomunikat(KRV_MSG_ORDINARY, "Czekam" + Sep() + "12");
     EXPECT_EQ(a->PodajOstatniKomunikat(true), "Czekam");
     EXPECT_EQ(a->PodajOstatniKomunikat(false), "Czekam" + Sep() + "12");
-    EXPECT_EQ(a->ZmienOstatniKomunikat(KRV_MSG_ORDINARY, "Czekam" + Sep() + "11"), "Czekam" + Sep() + "12");
+    EXPECT_EQ(a->ZmienOstatniKomunikat(KRV_MSG_ORDINARY, "Czekam" + Sep() + "11"),
+              "Czekam" + Sep() + "12");
     EXPECT_EQ(t.host.messages.back().code, KRV_CB_CHANGE_LAST_MESSAGE);
 }
 
@@ -137,9 +138,8 @@ TEST(ActionBaseTest, FinalCatcherForms) {
     EMException em(3, "Tytul", "Opis pierwszy");
     em.AddTopic(4, "Drugi", "Opis drugi");
     a->OstatecznePrzechwycenieBledu("eksport", &em);
-    std::vector<std::string> expected = {
-        "Podczas wykonywania operacji 'eksport' wystąpił błąd:", "[3] Tytul", "Opis pierwszy",
-        "[4] Drugi", "Opis drugi"};
+    std::vector<std::string> expected = {"Podczas wykonywania operacji 'eksport' wystąpił błąd:",
+                                         "[3] Tytul", "Opis pierwszy", "[4] Drugi", "Opis drugi"};
     EXPECT_EQ(t.host.MessagesUtf8(), expected);
 
     // A std::exception of the runtime counts as an ordinary failure.

@@ -31,9 +31,14 @@ std::string Failure(F&& f) {
 
 TEST(ParamReadersTest, IntegersDatesAndTextsWithBlanksAndRubbish) {
     TestLibrary t;
-    t.host.params = {{"Int", " 120 "}, {"Neg", "-7"},     {"Bad", "12a"},
-                     {"Big", "99999999999"},  {"Empty", ""}, {"Text", "  a b  "},
-                     {"Date", " 2024-03-15 13:45:00 "}, {"DateOnly", "2024-03-15"},
+    t.host.params = {{"Int", " 120 "},
+                     {"Neg", "-7"},
+                     {"Bad", "12a"},
+                     {"Big", "99999999999"},
+                     {"Empty", ""},
+                     {"Text", "  a b  "},
+                     {"Date", " 2024-03-15 13:45:00 "},
+                     {"DateOnly", "2024-03-15"},
                      {"NoDate", "15.03.2024"}};
     auto a = t.Action();
     EXPECT_EQ(a->ParamAsInt("Int"), 120);
@@ -95,7 +100,8 @@ TEST(OwnParamsTest, RefusedOrImpossibleStoreEndsTheOperation) {
 std::vector<std::string> WrittenValues(const FakeHost& h) {
     std::vector<std::string> out;
     for (const auto& c : h.calls)
-        if (c.code == KRV_CB_CHANGE_PARAMETER) out.push_back(c.texts[0] + "=" + std::to_string(c.texts[1].size()));
+        if (c.code == KRV_CB_CHANGE_PARAMETER)
+            out.push_back(c.texts[0] + "=" + std::to_string(c.texts[1].size()));
     return out;
 }
 

@@ -60,7 +60,8 @@ TEST(ActionVatTest, OrderingFromTheHostSetWhenNoneIsStored) {
     TestLibrary t2;
     t2.host.vatRates = {0, 5, 8, 23, 7, 6};
     FourPlaces four(&t2.Lib(), t2.host.Device());
-    EXPECT_EQ(Slots(four.GetStawkiKolejne()), (std::vector<int32_t>{6, 7, 23, 8, E, E, E, E, E, E}));
+    EXPECT_EQ(Slots(four.GetStawkiKolejne()),
+              (std::vector<int32_t>{6, 7, 23, 8, E, E, E, E, E, E}));
 }
 
 TEST(ActionVatTest, StoredOrderingsAndTheCarryOverIntoHundredths) {
@@ -77,14 +78,16 @@ TEST(ActionVatTest, StoredOrderingsAndTheCarryOverIntoHundredths) {
     both.host.params[kWhole] = "23\r\n8";
     both.host.params[kPrec] = "550\r\n-1";
     auto b = both.Action();
-    EXPECT_EQ(Slots(b->GetStawkiKolejnePrec()), (std::vector<int32_t>{550, -1, E, E, E, E, E, E, E, E}));
+    EXPECT_EQ(Slots(b->GetStawkiKolejnePrec()),
+              (std::vector<int32_t>{550, -1, E, E, E, E, E, E, E, E}));
 
     TestLibrary none(false);
     none.host.vatRatesPrec = {550, 2300};
     none.host.RegisterAll(none.handle);
     none.host.params[kPrec] = "  \r\n ";
     auto c = none.Action();
-    EXPECT_EQ(Slots(c->GetStawkiKolejnePrec()), (std::vector<int32_t>{2300, 550, E, E, E, E, E, E, E, E}));
+    EXPECT_EQ(Slots(c->GetStawkiKolejnePrec()),
+              (std::vector<int32_t>{2300, 550, E, E, E, E, E, E, E, E}));
 
     TestLibrary cut;
     cut.host.params[kWhole] = "1\r\n2\r\n3\r\n4\r\n5\r\n6";

@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class KSActionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // A random name: object addresses repeat across processes, and test
         // programs run side by side.
@@ -169,7 +169,7 @@ TEST_F(KSActionTest, ProgressThinsOutAsItGrows) {
 }
 
 TEST_F(KSActionTest, MessageBoxAnswersForTheUser) {
-    const std::pair<int32_t, int32_t> answers[] = {{0, 1}, {1, 1}, {2, 5}, {3, 2}, {4, 7},
+    const std::pair<int32_t, int32_t> answers[] = {{0, 1}, {1, 1}, {2, 5},    {3, 2},   {4, 7},
                                                    {5, 2}, {6, 2}, {0x34, 7}, {0x21, 1}};
     for (auto [flags, answer] : answers) EXPECT_EQ(a->MessageBoxA("tekst", "Uwaga", flags), answer);
     ASSERT_EQ(a->Odrzucone().size(), std::size(answers));
@@ -206,7 +206,8 @@ TEST_F(KSActionTest, RejectedGoodsReportAndLogFile) {
     log << in.rdbuf();
     std::string text = log.str();
     EXPECT_EQ(text.rfind(std::string(80, '-') + "\r\nEksport danych z dnia ", 0), 0u) << text;
-    EXPECT_NE(text.find("\n\rTowary odrzucone i ostrze\xBF" "enia:\r\ntowar 1\r\ntowar 2\r\n"),
+    EXPECT_NE(text.find("\n\rTowary odrzucone i ostrze\xBF"
+                        "enia:\r\ntowar 1\r\ntowar 2\r\n"),
               std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 14), "\r\ntowar 12\r\n\r\n");
     EXPECT_TRUE(a->Odrzucone().empty());
@@ -250,9 +251,8 @@ TEST_F(KSActionTest, StatusCountsOfTheExportBuffer) {
     }
     a->expBuf = &buf;
     a->ShowTowInfo(false);
-    EXPECT_EQ(lib.host.Window(),
-              (std::vector<std::string>{StatusLine("- do dodania:", "2"),
-                                        StatusLine("- do usunięcia:", "1")}));
+    EXPECT_EQ(lib.host.Window(), (std::vector<std::string>{StatusLine("- do dodania:", "2"),
+                                                           StatusLine("- do usunięcia:", "1")}));
     lib.host.messages.clear();
     a->ShowTowInfo(true);
     EXPECT_EQ(lib.host.Window().size(), 4u);

@@ -21,8 +21,8 @@ TEST(StawkiKolejneTest, SlotsAndTheirLimits) {
 
     s.SetWartosci(0, 23);
     s.SetWartosci(5, -1);
-    s.SetWartosci(3, -2);   // below -1: empty
-    s.SetWartosci(10, 8);   // outside: ignored
+    s.SetWartosci(3, -2);  // below -1: empty
+    s.SetWartosci(10, 8);  // outside: ignored
     s.SetWartosci(-1, 8);
     EXPECT_EQ(Slots(s), (std::vector<int32_t>{23, E, E, E, E, -1, E, E, E, E}));
     EXPECT_TRUE(s.GetUzywane(5));
@@ -54,7 +54,8 @@ TEST(StawkiKolejneTest, ReadingTheStoredForm) {
     EXPECT_EQ(s.GetWartosci(1), 500);
 
     // Blanks around the text and the lines; only ten lines count.
-    s.WczytajZTekstuParametru("\r\n 1 \r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11 \r\n", false);
+    s.WczytajZTekstuParametru("\r\n 1 \r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11 \r\n",
+                              false);
     EXPECT_EQ(Slots(s), (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     // A rate too large to scale does not wrap round.
     s.WczytajZTekstuParametru("30000000", true);

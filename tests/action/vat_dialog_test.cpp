@@ -53,7 +53,8 @@ TEST(VatDialogTest, DisplayFormBothWays) {
     EXPECT_EQ(prec.FromDispFormat("Zw"), -1);
     EXPECT_EQ(prec.FromDispFormat("x"), E);
     // Every rate the dialog can show reads back as itself.
-    for (int32_t v = 0; v <= 10000; ++v) ASSERT_EQ(prec.FromDispFormat(prec.ToDispFormat(v)), v) << v;
+    for (int32_t v = 0; v <= 10000; ++v)
+        ASSERT_EQ(prec.FromDispFormat(prec.ToDispFormat(v)), v) << v;
     for (int32_t v = -1; v <= 100; ++v) ASSERT_EQ(whole.FromDispFormat(whole.ToDispFormat(v)), v);
 }
 
@@ -126,13 +127,13 @@ TEST(VatDialogTest, RowCountLabelsAndSpecialRow) {
     EXPECT_TRUE(d.Model().rows[9].visible);
 
     d.SetNazwaStawki("0");
-    EXPECT_EQ(Labels(d), (std::vector<std::string>{"0:", "1:", "2:", "3:", "4:", "5:", "6:", "7:",
-                                                   "8:", "9:"}));
+    EXPECT_EQ(Labels(d), (std::vector<std::string>{
+                             "0:", "1:", "2:", "3:", "4:", "5:", "6:", "7:", "8:", "9:"}));
     d.SetNazwaStawki("12");
     EXPECT_EQ(Labels(d)[9], "21:");
     d.SetNazwaStawki("A");
-    EXPECT_EQ(Labels(d), (std::vector<std::string>{"A:", "B:", "C:", "D:", "E:", "F:", "G:", "H:",
-                                                   "I:", "J:"}));
+    EXPECT_EQ(Labels(d), (std::vector<std::string>{
+                             "A:", "B:", "C:", "D:", "E:", "F:", "G:", "H:", "I:", "J:"}));
     d.SetNazwaStawki("Pierwsza");  // the first character counts
     EXPECT_EQ(Labels(d)[1], "Q:");
     d.SetNazwaStawki("-1");  // not a number of 0 or more: characters from '-'

@@ -23,27 +23,27 @@
 
 typedef void (*AnyFn)(void);
 
-static AnyFn Lookup(void *lib, const char *name) {
+static AnyFn Lookup(void* lib, const char* name) {
     AnyFn fn = NULL;
 #ifdef _WIN32
     FARPROC p = GetProcAddress((HMODULE)lib, name);
     memcpy(&fn, &p, sizeof fn);
 #else
-    void *p = dlsym(lib, name);
+    void* p = dlsym(lib, name);
     memcpy(&fn, &p, sizeof fn);
 #endif
     return fn;
 }
 
-static void *OpenLibrary(const char *path) {
+static void* OpenLibrary(const char* path) {
 #ifdef _WIN32
-    return (void *)LoadLibraryA(path);
+    return (void*)LoadLibraryA(path);
 #else
     return dlopen(path, RTLD_NOW | RTLD_LOCAL);
 #endif
 }
 
-static void CloseLibrary(void *lib) {
+static void CloseLibrary(void* lib) {
 #ifdef _WIN32
     FreeLibrary((HMODULE)lib);
 #elif defined(__SANITIZE_ADDRESS__)
@@ -78,7 +78,7 @@ static struct {
 
 static int passed, failed;
 
-static void Check(int ok, const char *what, int line) {
+static void Check(int ok, const char* what, int line) {
     if (ok) {
         ++passed;
     } else {
@@ -87,13 +87,12 @@ static void Check(int ok, const char *what, int line) {
     }
 }
 #define CHECK(cond) Check((cond) != 0, #cond, __LINE__)
-#define CHECK_TEXT(got, want) \
-    Check(strcmp((got), (want)) == 0, #got " == \"" want "\"", __LINE__)
+#define CHECK_TEXT(got, want) Check(strcmp((got), (want)) == 0, #got " == \"" want "\"", __LINE__)
 
 /* A buffer as a careless host hands it over: 301 bytes of 'X', no zero at all. */
-static void Dirty(char *buf) { memset(buf, 'X', KRV_TEXT_BUFFER); }
+static void Dirty(char* buf) { memset(buf, 'X', KRV_TEXT_BUFFER); }
 /* The same, but holding a short text for the functions that read it first. */
-static void DirtyWithText(char *buf, const char *text) {
+static void DirtyWithText(char* buf, const char* text) {
     Dirty(buf);
     memcpy(buf, text, strlen(text) + 1);
 }
@@ -101,12 +100,12 @@ static void DirtyWithText(char *buf, const char *text) {
 
 /* ---- the host side: callbacks that record what the library tells ---- */
 
-static int g_cookie, g_dev;            /* only their addresses matter */
-static int g_wrong_handles;            /* callbacks that got a foreign cookie or device */
+static int g_cookie, g_dev; /* only their addresses matter */
+static int g_wrong_handles; /* callbacks that got a foreign cookie or device */
 static int g_device_data_calls, g_device_data_preset_ok;
 static int g_parameter_calls;
 static int g_translate_calls, g_translate_bad_args;
-static int g_translate_on;             /* 0: answer "not translated" with rubbish in the buffer */
+static int g_translate_on; /* 0: answer "not translated" with rubbish in the buffer */
 
 #define MAX_MESSAGES 64
 static struct {
@@ -115,14 +114,14 @@ static struct {
 } g_messages[MAX_MESSAGES];
 static int g_message_count;
 
-static void CopyOut(char *out, size_t max, const char *text) {
+static void CopyOut(char* out, size_t max, const char* text) {
     size_t n = strlen(text);
     if (n > max) n = max;
     memcpy(out, text, n);
     out[n] = 0;
 }
 
-static int SameNameIgnoringCase(const char *a, const char *b) {
+static int SameNameIgnoringCase(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b) {
         char ca = (*a >= 'A' && *a <= 'Z') ? (char)(*a - 'A' + 'a') : *a;
         char cb = (*b >= 'A' && *b <= 'Z') ? (char)(*b - 'A' + 'a') : *b;
@@ -131,11 +130,11 @@ static int SameNameIgnoringCase(const char *a, const char *b) {
     return *a == *b;
 }
 
-static void CheckHandles(void *cookie, void *dev) {
+static void CheckHandles(void* cookie, void* dev) {
     if (cookie != &g_cookie || dev != &g_dev) ++g_wrong_handles;
 }
 
-static int32_t KRV_CALL OnMessage(void *cookie, void *dev, int32_t kind, const char *text) {
+static int32_t KRV_CALL OnMessage(void* cookie, void* dev, int32_t kind, const char* text) {
     CheckHandles(cookie, dev);
     if (g_message_count < MAX_MESSAGES) {
         g_messages[g_message_count].kind = kind;
@@ -145,8 +144,8 @@ static int32_t KRV_CALL OnMessage(void *cookie, void *dev, int32_t kind, const c
     return 1;
 }
 
-static int32_t KRV_CALL OnParameterValue(void *cookie, void *dev, const char *name,
-                                         char *value300) {
+static int32_t KRV_CALL OnParameterValue(void* cookie, void* dev, const char* name,
+                                         char* value300) {
     CheckHandles(cookie, dev);
     ++g_parameter_calls;
     if (name && SameNameIgnoringCase(name, "DigiSM_AdresIP"))
@@ -156,8 +155,8 @@ static int32_t KRV_CALL OnParameterValue(void *cookie, void *dev, const char *na
     return 1;
 }
 
-static int32_t KRV_CALL OnDeviceData(void *cookie, void *dev, int32_t *first, int32_t *second,
-                                     char *text_a, char *text_b, char *exchange_dir) {
+static int32_t KRV_CALL OnDeviceData(void* cookie, void* dev, int32_t* first, int32_t* second,
+                                     char* text_a, char* text_b, char* exchange_dir) {
     char dir[261];
     CheckHandles(cookie, dev);
     ++g_device_data_calls;
@@ -168,7 +167,7 @@ static int32_t KRV_CALL OnDeviceData(void *cookie, void *dev, int32_t *first, in
     if (!GetTempPathA(sizeof dir, dir)) strcpy(dir, "C:\\");
 #else
     {
-        const char *tmp = getenv("TMPDIR");
+        const char* tmp = getenv("TMPDIR");
         snprintf(dir, sizeof dir, "%s/", tmp && *tmp ? tmp : "/tmp");
     }
 #endif
@@ -180,8 +179,7 @@ static int32_t KRV_CALL OnDeviceData(void *cookie, void *dev, int32_t *first, in
     return 1;
 }
 
-static int32_t KRV_CALL OnTranslate(char *out, int32_t size, const char *section,
-                                    const char *key) {
+static int32_t KRV_CALL OnTranslate(char* out, int32_t size, const char* section, const char* key) {
     ++g_translate_calls;
     if (!out || size < 1 || !section || !key) {
         ++g_translate_bad_args;
@@ -196,7 +194,7 @@ static int32_t KRV_CALL OnTranslate(char *out, int32_t size, const char *section
     return 0;
 }
 
-static int FindMessage(int32_t kind, const char *part) {
+static int FindMessage(int32_t kind, const char* part) {
     int i;
     for (i = 0; i < g_message_count; ++i)
         if ((kind < 0 || g_messages[i].kind == kind) && strstr(g_messages[i].text, part)) return 1;
@@ -276,11 +274,11 @@ static void TestCatalogue(void) {
     api.TekstListyParametru("DigiSM_FormatEtyk", 17, NULL);
 }
 
-static void TestDevice(void *lib) {
+static void TestDevice(void* lib) {
     char buf[KRV_TEXT_BUFFER], before[KRV_TEXT_BUFFER];
     int32_t a = 7, b = 8, c = 9, value = 5;
-    void *slot = NULL;
-    void *foreign_session = &value;
+    void* slot = NULL;
+    void* foreign_session = &value;
 
     Dirty(buf);
     api.SerKasNazwaZasobuDzielonego(lib, &g_dev, buf);
@@ -313,9 +311,9 @@ static void TestDevice(void *lib) {
     CHECK(api.SerKasOperacja(lib, &g_dev, &slot, buf, KRV_OP_SALES_IMPORT, 0) == 0);
     CHECK_ENDED(buf);
     CHECK_TEXT(buf, "sesja");
-    CHECK(FindMessage(KRV_MSG_ERROR, "nie obs\xb3uguje"));         /* "obsługuje" */
-    CHECK(FindMessage(KRV_MSG_ERROR, "'import sprzeda\xbfy'"));   /* "sprzedaży" */
-    CHECK(!FindMessage(-1, "\xc5\x82"));                         /* no UTF-8 "ł" */
+    CHECK(FindMessage(KRV_MSG_ERROR, "nie obs\xb3uguje"));      /* "obsługuje" */
+    CHECK(FindMessage(KRV_MSG_ERROR, "'import sprzeda\xbfy'")); /* "sprzedaży" */
+    CHECK(!FindMessage(-1, "\xc5\x82"));                        /* no UTF-8 "ł" */
     CHECK(!FindMessage(-1, "rubbish"));
     CHECK(g_translate_calls > 0);
     CHECK(g_translate_bad_args == 0);
@@ -339,7 +337,9 @@ static void TestDevice(void *lib) {
     memcpy(before, buf, sizeof buf);
     CHECK(api.SerKasOperacja(lib, &g_dev, &slot, buf, KRV_OP_EXPORT, 0) == 1);
     CHECK(memcmp(before, buf, sizeof buf) == 0);
-    CHECK(FindMessage(KRV_MSG_ORDINARY, "Oczekiwanie na zamkni\xea" "cie sesji 'obca'"));
+    CHECK(FindMessage(KRV_MSG_ORDINARY,
+                      "Oczekiwanie na zamkni\xea"
+                      "cie sesji 'obca'"));
     CHECK(!FindMessage(KRV_MSG_ERROR, ""));
     slot = NULL;
 
@@ -359,18 +359,18 @@ static void TestDevice(void *lib) {
     api.WlasciwosciUrzadzenia(NULL, &g_dev, buf, 1104);
     CHECK(api.SerKasJakSzukacParagonu(lib, &g_dev, NULL, NULL, NULL) == 0);
     CHECK(api.SerKasJakSzukacParagonu(NULL, &g_dev, &a, &b, &c) == 0);
-    api.RejestrujCallback(NULL, (void *)0, KRV_CB_ADD_MESSAGE);
+    api.RejestrujCallback(NULL, (void*)0, KRV_CB_ADD_MESSAGE);
 }
 
 /* Function pointers travel as void* through KRVDLLRejestrujCallback. */
-static void *AsPointer(AnyFn fn) {
-    void *p;
+static void* AsPointer(AnyFn fn) {
+    void* p;
     memcpy(&p, &fn, sizeof p);
     return p;
 }
 
-int main(int argc, char **argv) {
-    const char *path = argc > 1 ? argv[1] : NULL;
+int main(int argc, char** argv) {
+    const char* path = argc > 1 ? argv[1] : NULL;
     void *dll, *lib;
     int missing = 0;
 
@@ -388,13 +388,13 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-#define BIND(name)                                                    \
-    do {                                                              \
-        api.name = (KRVDLL##name##Fn)Lookup(dll, "KRVDLL" #name);     \
-        if (!api.name) {                                              \
-            printf("FAILED: export KRVDLL%s not found\n", #name);     \
-            ++missing;                                                \
-        }                                                             \
+#define BIND(name)                                                \
+    do {                                                          \
+        api.name = (KRVDLL##name##Fn)Lookup(dll, "KRVDLL" #name); \
+        if (!api.name) {                                          \
+            printf("FAILED: export KRVDLL%s not found\n", #name); \
+            ++missing;                                            \
+        }                                                         \
     } while (0)
     BIND(TypBiblioteki);
     BIND(Wlasciwosci);

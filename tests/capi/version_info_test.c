@@ -13,7 +13,7 @@
 
 static int passed, failed;
 
-static void Check(int ok, const char *file, const char *what) {
+static void Check(int ok, const char* file, const char* what) {
     if (ok) {
         ++passed;
     } else {
@@ -23,36 +23,36 @@ static void Check(int ok, const char *file, const char *what) {
 }
 
 /* A text of the version resource's first (and only) language, or NULL. */
-static const char *Text(void *info, const char *name) {
+static const char* Text(void* info, const char* name) {
     struct {
         WORD language, codepage;
-    } *translation;
+    } * translation;
     UINT size = 0;
     char key[128];
-    char *value = NULL;
-    if (!VerQueryValueA(info, "\\VarFileInfo\\Translation", (void **)&translation, &size) ||
+    char* value = NULL;
+    if (!VerQueryValueA(info, "\\VarFileInfo\\Translation", (void**)&translation, &size) ||
         size < sizeof *translation)
         return NULL;
     snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s", translation->language,
              translation->codepage, name);
-    if (!VerQueryValueA(info, key, (void **)&value, &size) || size == 0) return NULL;
+    if (!VerQueryValueA(info, key, (void**)&value, &size) || size == 0) return NULL;
     return value;
 }
 
-static const char *BaseName(const char *path) {
+static const char* BaseName(const char* path) {
     const char *slash = strrchr(path, '\\'), *other = strrchr(path, '/');
     if (other > slash) slash = other;
     return slash ? slash + 1 : path;
 }
 
-static void CheckFile(const char *path, const char *version, const char *product) {
+static void CheckFile(const char* path, const char* version, const char* product) {
     static char info[16384];
     DWORD handle = 0, size = GetFileVersionInfoSizeA(path, &handle);
-    VS_FIXEDFILEINFO *fixed = NULL;
+    VS_FIXEDFILEINFO* fixed = NULL;
     UINT fixed_size = 0;
     unsigned major = 0, minor = 0, patch = 0;
     char expected[64];
-    const char *text;
+    const char* text;
 
     if (size == 0 || size > sizeof info || !GetFileVersionInfoA(path, 0, size, info)) {
         Check(0, path, "has a version resource");
@@ -60,7 +60,7 @@ static void CheckFile(const char *path, const char *version, const char *product
     }
     Check(1, path, "has a version resource");
     sscanf(version, "%u.%u.%u", &major, &minor, &patch);
-    if (VerQueryValueA(info, "\\", (void **)&fixed, &fixed_size) && fixed_size >= sizeof *fixed) {
+    if (VerQueryValueA(info, "\\", (void**)&fixed, &fixed_size) && fixed_size >= sizeof *fixed) {
         Check(fixed->dwSignature == 0xFEEF04BD, path, "fixed file info signature");
         Check(fixed->dwFileVersionMS == (DWORD)MAKELONG(minor, major) &&
                   fixed->dwFileVersionLS == (DWORD)MAKELONG(0, patch),
@@ -84,7 +84,7 @@ static void CheckFile(const char *path, const char *version, const char *product
     Check(text && lstrcmpiA(text, expected) == 0, path, "OriginalFilename is the file's name");
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     int i;
     if (argc < 4) {
         fprintf(stderr, "usage: %s VERSION PRODUCT FILE...\n", argv[0]);

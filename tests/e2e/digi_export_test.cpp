@@ -11,7 +11,7 @@ namespace krv::test {
 namespace {
 
 class DigiExport : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (Programs::SmEth().empty() || Programs::ScaleSim().empty())
             GTEST_SKIP() << "the SM_eth stand-in and the scale simulator are not built";
@@ -28,8 +28,11 @@ protected:
 
     // A DIGI scale in a folder of the device's; its decoded table goes to
     // scale.json there. The device exports to it.
-    bool StartScale(const std::vector<std::string>& extra = {}) { return StartScale(scale, "scale", extra); }
-    bool StartScale(ScaleSim& sim, const std::string& folder, const std::vector<std::string>& extra) {
+    bool StartScale(const std::vector<std::string>& extra = {}) {
+        return StartScale(scale, "scale", extra);
+    }
+    bool StartScale(ScaleSim& sim, const std::string& folder,
+                    const std::vector<std::string>& extra) {
         std::vector<std::string> args = {"--digi", "--codepage", "cp852", "--json",
                                          (device.Root() / folder / "scale.json").string()};
         args.insert(args.end(), extra.begin(), extra.end());
@@ -68,7 +71,9 @@ TEST_F(DigiExport, SuccessPutsExactlyTheSelectedGoodsOnTheScale) {
     ASSERT_TRUE(StartScale());
     Outcome run = device.Krvhost({"export"});
     EXPECT_EQ(run.exit_code, 0) << run.output;
-    EXPECT_TRUE(run.Has("krvhost: export result stored: 8 goods confirmed (DOD 4, AKT 1, CEN 2, USU 1)")) << run.output;
+    EXPECT_TRUE(
+        run.Has("krvhost: export result stored: 8 goods confirmed (DOD 4, AKT 1, CEN 2, USU 1)"))
+        << run.output;
     EXPECT_FALSE(run.Has("ERROR")) << run.output;
     EXPECT_EQ(HeldPlus(), GoodsOnScale());
 
@@ -88,8 +93,9 @@ TEST_F(DigiExport, NakForOnePluGivesOneErrorLineAndLoadsTheOthers) {
     ASSERT_TRUE(StartScale({"--reject", "2:0x15"}));
     Outcome run = device.Krvhost({"export"});
     ExpectFailed(run);
-    EXPECT_EQ(ErrorFileLines(run), std::vector<std::string>{"IP: " + scale.Address() +
-                                                            ", Nr linii: 2, Nr PLU: 00000002, Kod błędu: 21"})
+    EXPECT_EQ(ErrorFileLines(run),
+              std::vector<std::string>{"IP: " + scale.Address() +
+                                       ", Nr linii: 2, Nr PLU: 00000002, Kod błędu: 21"})
         << run.output;
     EXPECT_TRUE(run.Has("ERROR: Waga odrzuciła rekord: odpowiedź 15 (NAK)")) << run.output;
     std::vector<std::string> expected = GoodsOnScale();
@@ -105,15 +111,23 @@ TEST_F(DigiExport, ConnectionFaultsEndTheTransferWithOneLine) {
         const char* what;
         const char* folder;
     };
-    for (const Case& c : {Case{{"--drop-after", "2"}, ", Nr linii: 3, Nr PLU: 00000003, Kod błędu: -3", 2,
-                               "drops the connection", "dropping"},
-                          Case{{"--mute"}, ", Nr linii: 1, Nr PLU: 00000001, Kod błędu: -2", 0, "never answers", "mute"}}) {
+    for (const Case& c : {Case{{"--drop-after", "2"},
+                               ", Nr linii: 3, Nr PLU: 00000003, Kod błędu: -3",
+                               2,
+                               "drops the connection",
+                               "dropping"},
+                          Case{{"--mute"},
+                               ", Nr linii: 1, Nr PLU: 00000001, Kod błędu: -2",
+                               0,
+                               "never answers",
+                               "mute"}}) {
         SCOPED_TRACE(c.what);
         ScaleSim faulty;
         ASSERT_TRUE(StartScale(faulty, c.folder, c.scale_options));
         Outcome run = device.Krvhost({"export"});
         ExpectFailed(run);
-        EXPECT_EQ(ErrorFileLines(run), std::vector<std::string>{"IP: " + faulty.Address() + c.line_and_code})
+        EXPECT_EQ(ErrorFileLines(run),
+                  std::vector<std::string>{"IP: " + faulty.Address() + c.line_and_code})
             << run.output;
         EXPECT_EQ(faulty.Held().size(), c.held);
         EXPECT_LT(run.seconds, 15.0) << "bounded by the stand-in's time-outs";
@@ -140,7 +154,8 @@ TEST_F(DigiExport, CharactersTheScalesPageLacksAreWarnedOncePerGoods) {
     // Every goods sent carries Polish letters but the delete; each was still loaded.
     std::vector<std::string> lines = ErrorFileLines(run);
     EXPECT_EQ(lines.size(), GoodsOnScale().size()) << run.output;
-    for (const std::string& line : lines) EXPECT_NE(line.find("Kod błędu: -4"), std::string::npos) << line;
+    for (const std::string& line : lines)
+        EXPECT_NE(line.find("Kod błędu: -4"), std::string::npos) << line;
     EXPECT_TRUE(run.Has("Ostrzeżenie: znaków spoza strony kodowej cp866: ")) << run.output;
     EXPECT_EQ(HeldPlus(), GoodsOnScale());
 }
@@ -159,7 +174,8 @@ TEST(DigiDemo, WholeExportListsTheScalesTable) {
     EXPECT_EQ(run.exit_code, 0) << run.output;
     EXPECT_TRUE(run.Has("krvhost demo: protocol DIGI")) << run.output;
     EXPECT_TRUE(run.Has("The scale now holds 9 PLUs")) << run.output;
-    EXPECT_TRUE(run.Has("  00000012  Bułka kajzerka                       0.69  by piece ")) << run.output;
+    EXPECT_TRUE(run.Has("  00000012  Bułka kajzerka                       0.69  by piece "))
+        << run.output;
     EXPECT_TRUE(run.Has("krvhost demo: export succeeded")) << run.output;
 }
 

@@ -15,7 +15,7 @@ namespace krv::test {
 namespace {
 
 class ExportFailure : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (Programs::SmEth().empty() || Programs::ScaleSim().empty())
             GTEST_SKIP() << "the SM_eth stand-in and the scale simulator are not built";
@@ -31,7 +31,8 @@ protected:
         EXPECT_NE(run.exit_code, -1) << "krvhost did not end in time:\n" << run.output;
         EXPECT_TRUE(run.Has(message)) << "expected: " << message << "\n" << run.output;
         EXPECT_TRUE(run.Has("ERROR: krvhost: export failed")) << run.output;
-        EXPECT_FALSE(run.Has("[krvhost] callback 16:")) << "the result must not be handed over\n" << run.output;
+        EXPECT_FALSE(run.Has("[krvhost] callback 16:")) << "the result must not be handed over\n"
+                                                        << run.output;
         EXPECT_FALSE(std::filesystem::exists(device.File("wynik.exp")));
         EXPECT_FALSE(device.ProgramRunning()) << "a program was left running";
         if (goods_readable) {
@@ -67,7 +68,8 @@ protected:
 
 TEST_F(ExportFailure, ProgramMissing) {
     Outcome run = device.Krvhost({"export"});
-    ExpectFailed(run, "ERROR: Brak programu SM_eth.exe w katalogu " + device.Exchange().string() + "/");
+    ExpectFailed(run,
+                 "ERROR: Brak programu SM_eth.exe w katalogu " + device.Exchange().string() + "/");
     ExpectNextExportSucceeds();
 }
 
@@ -88,7 +90,8 @@ TEST_F(ExportFailure, ProgramCrashesWithoutSemaphore) {
     device.WriteProfile(params);
     device.InstallScript("exit 3");
     Outcome run = device.Krvhost({"export"});
-    ExpectFailed(run, "ERROR: Sterownik zakończył działanie bez utworzenia pliku semafora (kod wyjścia 3)");
+    ExpectFailed(
+        run, "ERROR: Sterownik zakończył działanie bez utworzenia pliku semafora (kod wyjścia 3)");
     EXPECT_LT(run.seconds, 30.0);
     ExpectNextExportSucceeds();
 }
@@ -203,7 +206,8 @@ TEST_F(ExportFailure, ScaleRejectsOnePlu) {
 TEST_F(ExportFailure, ExchangeDirectoryCannotBeCreated) {
     // Below a regular file no directory can exist (also for root).
     WriteFile(device.Root() / "blocker", "a file\n");
-    device.WriteProfile(EthernetParams(scale.Address()), (device.Root() / "blocker" / "exchange").string());
+    device.WriteProfile(EthernetParams(scale.Address()),
+                        (device.Root() / "blocker" / "exchange").string());
     Outcome run = device.Krvhost({"export"});
     ExpectFailed(run, "ERROR: Podczas wykonywania operacji 'eksport' wystąpił błąd:", false);
     EXPECT_FALSE(std::filesystem::exists(device.Root() / "blocker" / "exchange"));
@@ -218,7 +222,8 @@ TEST_F(ExportFailure, GoodsFileWithABadLine) {
     Outcome run = device.Krvhost({"export"});
     EXPECT_TRUE(run.Has("ERROR: Nieprawidłowy format pliku eksportowego")) << run.output;
     ExpectFailed(run, "ERROR: Podczas wykonywania operacji 'eksport' wystąpił błąd:", false);
-    EXPECT_NE(ReadFile(device.File("ARCH2.EXP")).find("Gouda;2899;2899;2899;2899;5;2;T;3;F;F;F;0;;1;XYZ;"),
+    EXPECT_NE(ReadFile(device.File("ARCH2.EXP"))
+                  .find("Gouda;2899;2899;2899;2899;5;2;T;3;F;F;F;0;;1;XYZ;"),
               std::string::npos)
         << "the archive holds the goods file as read";
     EXPECT_TRUE(scale.Held().empty()) << "nothing was sent";

@@ -10,7 +10,7 @@ namespace krv::test {
 namespace {
 
 class ExportSuccess : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (Programs::SmEth().empty() || Programs::ScaleSim().empty())
             GTEST_SKIP() << "the SM_eth stand-in and the scale simulator are not built";
@@ -43,7 +43,9 @@ TEST_F(ExportSuccess, EthernetExportPutsExactlyTheSelectedGoodsOnTheScale) {
 
     Outcome run = device.Krvhost({"export"});
     EXPECT_EQ(run.exit_code, 0) << run.output;
-    EXPECT_TRUE(run.Has("krvhost: export result stored: 8 goods confirmed (DOD 4, AKT 1, CEN 2, USU 1)")) << run.output;
+    EXPECT_TRUE(
+        run.Has("krvhost: export result stored: 8 goods confirmed (DOD 4, AKT 1, CEN 2, USU 1)"))
+        << run.output;
     EXPECT_TRUE(run.Has("[krvhost] callback 16:")) << run.output;
     EXPECT_FALSE(run.Has("ERROR")) << run.output;
 
@@ -51,7 +53,8 @@ TEST_F(ExportSuccess, EthernetExportPutsExactlyTheSelectedGoodsOnTheScale) {
     std::vector<std::string> plus;
     for (const auto& [plu, record] : held) plus.push_back(plu);
     EXPECT_EQ(plus, GoodsOnScale());
-    // The record as the scale got it: operation, PLU, the name in Windows-1250, price, sold by piece.
+    // The record as the scale got it: operation, PLU, the name in Windows-1250, price, sold by
+    // piece.
     ASSERT_TRUE(held.count("00000012"));
     const std::string& roll = held["00000012"];
     ASSERT_EQ(roll.size(), 1000u);
@@ -75,7 +78,8 @@ TEST_F(ExportSuccess, EthernetExportPutsExactlyTheSelectedGoodsOnTheScale) {
 
 TEST_F(ExportSuccess, FileOnlyExportWritesThePluFileAndStoresTheResult) {
     // No program installed: a file-only export never starts one.
-    device.WriteProfile({{"DigiSM_Zlacze", "0"}, {"DigiSM_KodyKD", "0"}, {"DigiSM_KodKonc", "999"}});
+    device.WriteProfile(
+        {{"DigiSM_Zlacze", "0"}, {"DigiSM_KodyKD", "0"}, {"DigiSM_KodKonc", "999"}});
     Outcome run = device.Krvhost({"export"});
     EXPECT_EQ(run.exit_code, 0) << run.output;
     EXPECT_TRUE(run.Has("WARN: Eksport tylko do Pliku (digism.exp)")) << run.output;
@@ -129,13 +133,15 @@ TEST_F(ExportSuccess, ProfileCommandsDriveTheExport) {
         Outcome set = device.Krvhost({"set", name, value});
         EXPECT_EQ(set.exit_code, 0) << name << ": " << set.output;
     }
-    EXPECT_EQ(device.Krvhost({"set", "DigiSM_Timeout", "2"}).exit_code, 2) << "below the lower limit";
+    EXPECT_EQ(device.Krvhost({"set", "DigiSM_Timeout", "2"}).exit_code, 2)
+        << "below the lower limit";
     EXPECT_EQ(device.Krvhost({"set", "DigiSM_Zlacze", "Modem"}).exit_code, 2) << "not a choice";
     EXPECT_EQ(device.Krvhost({"set", "NoSuchParameter", "1"}).exit_code, 2);
 
     Outcome get = device.Krvhost({"get", "DigiSM_KodyKD"});
     EXPECT_EQ(get.output, "0\n");
-    EXPECT_EQ(device.Krvhost({"get", "DigiSM_HideDrv"}).output, "0\n") << "unset: the catalogue default";
+    EXPECT_EQ(device.Krvhost({"get", "DigiSM_HideDrv"}).output, "0\n")
+        << "unset: the catalogue default";
 
     Outcome run = device.Krvhost({"export"});
     EXPECT_EQ(run.exit_code, 0) << run.output;

@@ -27,7 +27,9 @@ std::string Programs::LangDir() { return LANG_DIR; }
 // process it describes ends.
 std::string ReadFile(const fs::path& p) { return tools::ReadWholeFile(p.string()).value_or(""); }
 
-void WriteFile(const fs::path& p, const std::string& bytes) { tools::WriteWholeFile(p.string(), bytes); }
+void WriteFile(const fs::path& p, const std::string& bytes) {
+    tools::WriteWholeFile(p.string(), bytes);
+}
 
 std::string Utf8(const std::string& cp1250) { return krv::Cp1250ToUtf8(cp1250); }
 std::string Cp1250(const std::string& utf8) { return krv::Utf8ToCp1250(utf8); }
@@ -75,8 +77,9 @@ bool ScaleSim::Start(const fs::path& dir, const std::vector<std::string>& extra)
     fs::create_directories(dir);
     state_ = dir / "state.txt";
     fs::path port_file = dir / "port";
-    std::vector<std::string> argv = {Programs::ScaleSim(), "--port", "0", "--port-file", port_file.string(),
-                                     "--state", state_.string()};
+    std::vector<std::string> argv = {Programs::ScaleSim(), "--port",           "0",
+                                     "--port-file",        port_file.string(), "--state",
+                                     state_.string()};
     argv.insert(argv.end(), extra.begin(), extra.end());
     if (!StartLogged(&process_, argv, dir / "scale_sim.log", {})) return false;
     for (int waited = 0; waited < 10000; waited += 20) {
@@ -131,7 +134,9 @@ void Device::InstallStandIn() {
     fs::permissions(File("SM_eth.exe"), fs::perms(0755));
 }
 
-void Device::InstallScript(const std::string& body) { InstallFile("#!/bin/sh\n" + body + "\n", 0755); }
+void Device::InstallScript(const std::string& body) {
+    InstallFile("#!/bin/sh\n" + body + "\n", 0755);
+}
 
 void Device::InstallFile(const std::string& bytes, unsigned mode) {
     // Through a new file and a rename: a script still running from an earlier
@@ -147,23 +152,25 @@ void Device::RemoveProgram() {
     fs::remove(File("SM_eth.exe"), ec);
 }
 
-void Device::WriteProfile(const std::map<std::string, std::string>& params, const std::string& exchange_dir) {
+void Device::WriteProfile(const std::map<std::string, std::string>& params,
+                          const std::string& exchange_dir) {
     std::string text = "[device]\nname = Waga testowa\nexchange_dir = " +
-                       (exchange_dir.empty() ? exchange_.string() : exchange_dir) + "\n\n[parameters]\n";
+                       (exchange_dir.empty() ? exchange_.string() : exchange_dir) +
+                       "\n\n[parameters]\n";
     for (const auto& [k, v] : params) text += k + " = " + v + "\n";
     WriteFile(Profile(), text);
 }
 
 void Device::StartKrvhost(Process* p, const std::vector<std::string>& args, const fs::path& output,
                           const std::map<std::string, std::string>& env) {
-    std::vector<std::string> argv = {Programs::Krvhost(), "--library", Programs::Library(), "--profile",
-                                     Profile().string(), "--trace"};
+    std::vector<std::string> argv = {Programs::Krvhost(), "--library",        Programs::Library(),
+                                     "--profile",         Profile().string(), "--trace"};
     argv.insert(argv.end(), args.begin(), args.end());
     StartLogged(p, argv, output, env);
 }
 
 Outcome Device::Krvhost(const std::vector<std::string>& args, int timeout_ms,
-                    const std::map<std::string, std::string>& env) {
+                        const std::map<std::string, std::string>& env) {
     Process p;
     fs::path output = root_ / ("krvhost-" + std::to_string(++runs_) + ".out");
     auto start = std::chrono::steady_clock::now();
@@ -205,7 +212,9 @@ bool LibraryExports(std::string* why) {
         probe.WriteGoods("");
         Outcome run = probe.Krvhost({"export"}, 30000);
         known = run.Has("nie obsługuje zleconego typu operacji") ? 0 : 1;
-        if (!known) reason = "the library refuses the export operation (not built into it yet):\n" + run.output;
+        if (!known)
+            reason =
+                "the library refuses the export operation (not built into it yet):\n" + run.output;
     }
     *why = reason;
     return known == 1;
@@ -224,8 +233,14 @@ std::vector<std::string> GoodsOnScale() {
 std::vector<std::string> GoodsResult() {
     // Every goods with a PLU number, also those left out of the PLU file;
     // the goods with PLU 0 is never reported.
-    return {"PLU;1;0;1;DOD",  "PLU;2;0;2;AKT",   "PLU;3;0;3;CEN", "PLU;4;7;12;DOD",
-            "PLU;5;0;13;CEN", "PLU;6;0;30;USU", "PLU;7;0;5901234123457;DOD", "PLU;8;0;1500;DOD"};
+    return {"PLU;1;0;1;DOD",
+            "PLU;2;0;2;AKT",
+            "PLU;3;0;3;CEN",
+            "PLU;4;7;12;DOD",
+            "PLU;5;0;13;CEN",
+            "PLU;6;0;30;USU",
+            "PLU;7;0;5901234123457;DOD",
+            "PLU;8;0;1500;DOD"};
 }
 
 std::map<std::string, std::string> EthernetParams(const std::string& address) {

@@ -46,7 +46,7 @@ struct Outcome {
 
 // The simulated scale.
 class ScaleSim {
-public:
+  public:
     ~ScaleSim() { Stop(); }
     // False when it did not come up within 10 s.
     bool Start(const fs::path& dir, const std::vector<std::string>& extra = {});
@@ -56,7 +56,7 @@ public:
     // The PLU numbers (8 digits) the scale holds, and their records.
     std::map<std::string, std::string> Held() const;
 
-private:
+  private:
     Process process_;
     fs::path state_;
     int port_ = 0;
@@ -64,7 +64,7 @@ private:
 
 // One device: a temporary root with an exchange directory and a profile.
 class Device {
-public:
+  public:
     Device();
     ~Device();
 
@@ -83,11 +83,12 @@ public:
     void RemoveProgram();
 
     // Rewrites the profile: exchange directory and the given parameters.
-    void WriteProfile(const std::map<std::string, std::string>& params, const std::string& exchange_dir = "");
+    void WriteProfile(const std::map<std::string, std::string>& params,
+                      const std::string& exchange_dir = "");
 
     // Runs krvhost with the profile (--trace on) and waits at most timeout_ms.
     Outcome Krvhost(const std::vector<std::string>& args, int timeout_ms = 60000,
-                const std::map<std::string, std::string>& env = {});
+                    const std::map<std::string, std::string>& env = {});
     // Starts krvhost and returns at once (for Ctrl+C tests).
     void StartKrvhost(Process* p, const std::vector<std::string>& args, const fs::path& output,
                       const std::map<std::string, std::string>& env = {});
@@ -96,7 +97,7 @@ public:
     bool ProgramRunning() const;
     std::vector<pid_t> ProgramPids() const;
 
-private:
+  private:
     fs::path root_;
     fs::path exchange_;
     int runs_ = 0;

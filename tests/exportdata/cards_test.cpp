@@ -38,7 +38,8 @@ bool ValidEan13(const std::string& code) {
 }
 
 TEST(CardTemplate, FaultsInTheirOrder) {
-    EXPECT_EQ(Fault(""), W("TKartaRab: jak mam przetwarzać karty klienta, jeśli format nie wprowadzony?"));
+    EXPECT_EQ(Fault(""),
+              W("TKartaRab: jak mam przetwarzać karty klienta, jeśli format nie wprowadzony?"));
     // Several faults at once: the first check that fails names it.
     EXPECT_EQ(Fault("xkyY-"), W("TKartaRab: w formacie nie mogą występować równocześnie y i Y"));
     EXPECT_EQ(Fault("kmM"), W("TKartaRab: w formacie nie mogą występować równocześnie m i M"));
@@ -79,7 +80,7 @@ TEST(CardTemplate, ComposesFieldsToTheirRuns) {
     EXPECT_EQ(Card("kM", "1", 2026, 12), "11");  // the first digit of 12
     EXPECT_EQ(Card("km", "1", 2026, 12), "12");  // the last digit
     EXPECT_EQ(Card("kDD", "1", 2026, 1, 9), "109");
-    EXPECT_EQ(Card("kkk", "12345"), "123");  // a long card number loses its end
+    EXPECT_EQ(Card("kkk", "12345"), "123");                 // a long card number loses its end
     EXPECT_EQ(Card("sskkr", "7", 2026, 3, 5, 4), "00074");  // no prefix: zeros
     EXPECT_EQ(Card("9kk1rr", "5", 2026, 3, 5, 123), "905112");
     // A field met again (a second run of its letter) is written again.
@@ -104,7 +105,8 @@ TEST(CardTemplate, ParsesTheCardNumberBack) {
 struct CardBuffer {
     TempDir dir;
     KSExpBuf buf;
-    explicit CardBuffer(TKSActionBase* action, const std::string& lists = "VAT;23\r\nJM;5;0;szt\r\n")
+    explicit CardBuffer(TKSActionBase* action,
+                        const std::string& lists = "VAT;23\r\nJM;5;0;szt\r\n")
         : buf(action) {
         WriteAll(dir / "kasa.exp", lists);
         buf.ReadFromFile(dir / "kasa.exp", false, -1);

@@ -135,10 +135,10 @@ TEST(KSExpBufReadTest, ALongReadShowsItsProgressAndPausesForTheHost) {
     for (const std::string& m : t.host.MessagesUtf8())
         if (m.rfind("Analiza listy towarów:", 0) == 0) progress.push_back(m);
     EXPECT_EQ(progress, (std::vector<std::string>{"Analiza listy towarów:" + kSep + "0 %",
-                                                   "Analiza listy towarów:" + kSep + "16 %",
-                                                   "Analiza listy towarów:" + kSep + "48 %",
-                                                   "Analiza listy towarów:" + kSep + "80 %",
-                                                   "Analiza listy towarów:" + kSep + "100 %"}));
+                                                  "Analiza listy towarów:" + kSep + "16 %",
+                                                  "Analiza listy towarów:" + kSep + "48 %",
+                                                  "Analiza listy towarów:" + kSep + "80 %",
+                                                  "Analiza listy towarów:" + kSep + "100 %"}));
     EXPECT_EQ(buf.Towary().GetCount(), 400);
 }
 

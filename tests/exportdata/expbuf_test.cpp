@@ -91,8 +91,8 @@ TEST(KSExpBufTest, EveryGoodsFieldGoesInAndComesBack) {
     for (auto member : {&KSTowRec::kod, &KSTowRec::nazwa, &KSTowRec::opis1, &KSTowRec::opis2,
                         &KSTowRec::opis3, &KSTowRec::opis4})
         mixed.*member = in.*member;
-    for (auto member : {&KSTowRec::cena, &KSTowRec::cena_hurt, &KSTowRec::cena_noc,
-                        &KSTowRec::cena_dod})
+    for (auto member :
+         {&KSTowRec::cena, &KSTowRec::cena_hurt, &KSTowRec::cena_noc, &KSTowRec::cena_dod})
         mixed.*member = in.*member;
     for (auto member : {&KSTowRec::plu, &KSTowRec::precyzja, &KSTowRec::status, &KSTowRec::TerminW})
         mixed.*member = in.*member;

@@ -66,15 +66,9 @@ void ExpectColumns(TMDataSet& table, const std::vector<Column>& want) {
 }
 
 // A value unlike the field's default and unlike every other field's value.
-void Distinct(int32_t& v, int i) {
-    v = 1000 + i;
-}
-void Distinct(bool& v, int) {
-    v = !v;
-}
-void Distinct(double& v, int i) {
-    v = -(i + 0.25);
-}
+void Distinct(int32_t& v, int i) { v = 1000 + i; }
+void Distinct(bool& v, int) { v = !v; }
+void Distinct(double& v, int i) { v = -(i + 0.25); }
 void Distinct(std::string& v, int i) {
     v = "v" + std::to_string(i) + "\xb9\xea";  // Windows-1250 bytes
 }

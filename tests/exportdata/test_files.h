@@ -53,8 +53,6 @@ inline void WriteAll(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-inline bool Exists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
+inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 }  // namespace krv::test

@@ -34,9 +34,7 @@ KSTowRec Read(const std::string& line) {
     return r;
 }
 
-std::string FormatError() {
-    return W("Nieprawidłowy format pliku eksportowego");
-}
+std::string FormatError() { return W("Nieprawidłowy format pliku eksportowego"); }
 
 TEST(KSTowRecTest, MandatoryFieldsOfAShortLine) {
     KSTowRec r = Read(Line());
@@ -158,12 +156,12 @@ TEST(KSTowRecTest, NumbersAsTheCRuleReadsThemWhateverTheLocale) {
         const char* text;
         double price;
     } cases[] = {
-        {"1999.60", 1999.60}, {" \t12.5", 12.5}, {"+3.25", 3.25}, {"-7", -7},   {"1e3", 1000},
-        {".5", 0.5},          {"5.", 5},          {"12,50", 12},   {"+-1", 0},    {"-", 0},
-        {"0x10", 16},  // hexadecimal, as the C library reads it
+        {"1999.60", 1999.60}, {" \t12.5", 12.5}, {"+3.25", 3.25}, {"-7", -7},
+        {"1e3", 1000},        {".5", 0.5},       {"5.", 5},       {"12,50", 12},
+        {"+-1", 0},           {"-", 0},          {"0x10", 16},  // hexadecimal, as the C library
+                                                                // reads it
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Read(Line({{5, c.text}})).cena, c.price) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(Read(Line({{5, c.text}})).cena, c.price) << c.text;
     // Too large for a double: infinite, so that no price is made of it.
     EXPECT_TRUE(std::isinf(Read(Line({{5, "1e999"}})).cena));
     EXPECT_EQ(Read(Line({{5, "1e-999"}})).cena, 0);

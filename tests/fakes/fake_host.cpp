@@ -67,8 +67,8 @@ struct Callbacks {
         Answer(h, value, 300, v);
         return 1;
     }
-    static int32_t KRV_CALL DeviceData(void* c, void* d, int32_t* a, int32_t* b, char* t1,
-                                       char* t2, char* dir) {
+    static int32_t KRV_CALL DeviceData(void* c, void* d, int32_t* a, int32_t* b, char* t1, char* t2,
+                                       char* dir) {
         FakeHost* hp = Checked(c, d, KRV_CB_DEVICE_DATA);
         if (!hp) return 0;
         FakeHost& h = *hp;
@@ -188,8 +188,8 @@ struct Callbacks {
         return 1;
     }
     static int32_t KRV_CALL AddGoods(void* c, void* d, const char* t1, int32_t i1, const char* t2,
-                                     int32_t i2, const char* t3, const char* t4, int32_t i3,
-                                     double, double, double, double, int32_t i4, int32_t i5,
+                                     int32_t i2, const char* t3, const char* t4, int32_t i3, double,
+                                     double, double, double, int32_t i4, int32_t i5,
                                      const char* t5) {
         FakeHost* hp = Checked(c, d, KRV_CB_ADD_GOODS_FROM_DEVICE);
         if (!hp) return 0;
@@ -252,14 +252,27 @@ void FakeHost::Register(void* lib, int32_t code) {
 void FakeHost::RegisterAll(void* lib, const std::set<int32_t>& except) {
     // KRV_CB_VAT_RATES_PREC is registered only when the test gave hundredths
     // of its own.
-    for (int32_t code :
-         {KRV_CB_INTERRUPT, KRV_CB_PARAMETER_VALUE, KRV_CB_DEVICE_DATA, KRV_CB_ADD_MESSAGE,
-          KRV_CB_CHANGE_LAST_MESSAGE, KRV_CB_WEIGHTED_FORMATS, KRV_CB_VAT_RATES,
-          KRV_CB_STORE_EXPORT_RESULT, KRV_CB_STORE_IMPORT, KRV_CB_STORE_RECEIPT,
-          KRV_CB_READ_GOODS, KRV_CB_REFRESH_PARAMETERS, KRV_CB_CHANGE_PARAMETER,
-          KRV_CB_TAKE_RESOURCE, KRV_CB_RELEASE_RESOURCE, KRV_CB_CLEAR_ALARM,
-          KRV_CB_SUSPEND_OPERATION, KRV_CB_STORE_COUNTERS, KRV_CB_STORE_COUNTERS_TIME,
-          KRV_CB_ADD_GOODS_FROM_DEVICE, KRV_CB_TRANSLATE}) {
+    for (int32_t code : {KRV_CB_INTERRUPT,
+                         KRV_CB_PARAMETER_VALUE,
+                         KRV_CB_DEVICE_DATA,
+                         KRV_CB_ADD_MESSAGE,
+                         KRV_CB_CHANGE_LAST_MESSAGE,
+                         KRV_CB_WEIGHTED_FORMATS,
+                         KRV_CB_VAT_RATES,
+                         KRV_CB_STORE_EXPORT_RESULT,
+                         KRV_CB_STORE_IMPORT,
+                         KRV_CB_STORE_RECEIPT,
+                         KRV_CB_READ_GOODS,
+                         KRV_CB_REFRESH_PARAMETERS,
+                         KRV_CB_CHANGE_PARAMETER,
+                         KRV_CB_TAKE_RESOURCE,
+                         KRV_CB_RELEASE_RESOURCE,
+                         KRV_CB_CLEAR_ALARM,
+                         KRV_CB_SUSPEND_OPERATION,
+                         KRV_CB_STORE_COUNTERS,
+                         KRV_CB_STORE_COUNTERS_TIME,
+                         KRV_CB_ADD_GOODS_FROM_DEVICE,
+                         KRV_CB_TRANSLATE}) {
         if (!except.count(code)) Register(lib, code);
     }
     if (!vatRatesPrec.empty() && !except.count(KRV_CB_VAT_RATES_PREC))

@@ -16,7 +16,7 @@
 namespace krv::test {
 
 class FakeHost {
-public:
+  public:
     struct Call {
         int32_t code;
         std::vector<std::string> texts;  // text arguments, as the host got them
@@ -77,7 +77,7 @@ public:
     std::vector<std::string> MessagesUtf8() const;
     std::string StoredValue(const std::string& name) const;
 
-private:
+  private:
     friend struct Callbacks;
     int device_ = 0;
     int interruptCalls_ = 0;

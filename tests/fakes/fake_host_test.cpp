@@ -17,8 +17,7 @@ TEST(FakeHostTest, CallbacksWithForeignHandlesFailTheTest) {
     char value[KRV_TEXT_BUFFER] = "untouched";
 
     EXPECT_EQ(add(&host, host.Device(), KRV_MSG_ORDINARY, "own"), 1);
-    EXPECT_NONFATAL_FAILURE(add(&host, &foreign, KRV_MSG_ORDINARY, "other device"),
-                            "got device");
+    EXPECT_NONFATAL_FAILURE(add(&host, &foreign, KRV_MSG_ORDINARY, "other device"), "got device");
     // A foreign cookie is neither dereferenced nor answered.
     EXPECT_NONFATAL_FAILURE(EXPECT_EQ(param(&foreign, host.Device(), "x", value), 0),
                             "no host's handle");

@@ -26,13 +26,9 @@ double ManualClock::NowDateTime() {
     return startDate_ + static_cast<double>(now_) / 86400000.0;
 }
 
-bool ManualClock::WaitForChange(platform::DirectoryWatch&, int32_t ms) {
-    return Pass(ms);
-}
+bool ManualClock::WaitForChange(platform::DirectoryWatch&, int32_t ms) { return Pass(ms); }
 
-void ManualClock::Advance(int64_t ms) {
-    Pass(ms);
-}
+void ManualClock::Advance(int64_t ms) { Pass(ms); }
 
 void ManualClock::At(int64_t atMs, std::function<void()> action) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -11,7 +11,7 @@
 namespace krv::test {
 
 class PolishLocale {
-public:
+  public:
     PolishLocale() {
         const char* old = std::setlocale(LC_ALL, nullptr);
         saved_ = old ? old : "C";
@@ -48,7 +48,7 @@ public:
                "`localedef -i pl_PL -f UTF-8 pl_PL.UTF-8` (scripts/setup.sh does)";
     }
 
-private:
+  private:
     void restore() {
         std::locale::global(savedCpp_);
         std::setlocale(LC_ALL, saved_.c_str());

@@ -21,7 +21,7 @@ namespace krv::test {
 int FaultSmEth(const std::string& mode);
 
 class FaultTest : public ScaleTest {
-protected:
+  protected:
     void TearDown() override;
 
     // Ten goods: a goods file of about 1 KB, a PLU file of about 10 KB.

@@ -4,9 +4,9 @@
 // running, and the next export must succeed.
 #include "faults/fault_fixture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 
 #ifndef _WIN32
@@ -161,7 +161,8 @@ void FaultTest::SetReadOnly(bool readOnly) {
 #ifndef _WIN32
     unsigned long flags = MS_REMOUNT;
     if (readOnly) flags |= MS_RDONLY;
-    ASSERT_EQ(mount("tarvisco-fault", dir_.c_str(), "tmpfs", flags, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(mount("tarvisco-fault", dir_.c_str(), "tmpfs", flags, nullptr), 0)
+        << std::strerror(errno);
 #else
     (void)readOnly;
 #endif
@@ -173,7 +174,8 @@ void FaultTest::ExpectCleanFailure(int32_t result, const std::string& what) {
     ASSERT_FALSE(errors.empty()) << "no failure reported:\n" << AllMessages();
     std::string all = AllMessages();
     EXPECT_NE(all.find("wystąpił błąd"), std::string::npos) << all;
-    EXPECT_NE(all.find(what), std::string::npos) << "the failure does not name " << what << ":\n" << all;
+    EXPECT_NE(all.find(what), std::string::npos) << "the failure does not name " << what << ":\n"
+                                                 << all;
     EXPECT_EQ(StoreCalls(), 0) << "a failed export was stored as a result";
     if (Exists("fake.pid")) {
         EXPECT_FALSE(ProcessAlive(FakePid()));
@@ -200,7 +202,7 @@ namespace krv::test {
 namespace {
 
 class FullDisk : public FaultTest {
-protected:
+  protected:
     void SetUp() override {
         FaultTest::SetUp();
         std::string why;
@@ -264,7 +266,8 @@ TEST_F(FaultTest, HalfAnErrorLineIsAnErrorNotSuccess) {
     InstallStandIn("halfsem");
     ExpectCleanFailure(Export(), "Sterownik zakończył działanie z błędami");
     // The cut line is shown as far as it goes.
-    EXPECT_NE(AllMessages().find("IP: 127.0.0.1:5001, Nr linii: 2, Nr PLU: 000000"), std::string::npos)
+    EXPECT_NE(AllMessages().find("IP: 127.0.0.1:5001, Nr linii: 2, Nr PLU: 000000"),
+              std::string::npos)
         << AllMessages();
     EXPECT_FALSE(Exists("wynik.exp"));
     ExpectNextSucceeds();

@@ -58,7 +58,8 @@ TEST_F(FaultTest, GoodsFileUnreadableHalfWay) {
     int32_t result = Export();
     g_armed = false;
     if (g_injected == 0)
-        GTEST_SKIP() << "the goods file is no longer read through read(): the fault was not injected";
+        GTEST_SKIP()
+            << "the goods file is no longer read through read(): the fault was not injected";
     ExpectCleanFailure(result, "kasa.exp");
     EXPECT_NE(AllMessages().find("Input/output error"), std::string::npos) << AllMessages();
     // Half the goods must not go to the scale as if they were all.

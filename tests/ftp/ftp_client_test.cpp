@@ -27,7 +27,7 @@ std::string Env(const char* name) {
 }
 
 class FtpTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (Env("KRV_FTP_PORT").empty())
             GTEST_SKIP() << "no FTP test server: run through tests/ftp/with_ftp_server.sh";
@@ -42,8 +42,7 @@ protected:
 
     void TearDown() override {
         // The password never shows, whatever happened.
-        for (const std::string& s : status_)
-            EXPECT_EQ(s.find(password_), std::string::npos) << s;
+        for (const std::string& s : status_) EXPECT_EQ(s.find(password_), std::string::npos) << s;
     }
 
     void Configure(TFTPControl& ftp, const char* portVariable) {

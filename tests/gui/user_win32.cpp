@@ -78,7 +78,9 @@ bool DisplayAvailable(std::string& why) {
     bool underWine = ntdll && ::GetProcAddress(ntdll, "wine_get_version");
     const char* display = std::getenv("DISPLAY");
     if (underWine && (!display || !*display)) {
-        why = "DISPLAY is not set: wine has no desktop (scripts/test.sh starts Xvfb for the whole run)";
+        why =
+            "DISPLAY is not set: wine has no desktop (scripts/test.sh starts Xvfb for the whole "
+            "run)";
         return false;
     }
     return true;
@@ -89,8 +91,10 @@ std::string RunUser(const UserScript& s) {
     HWND dialog = nullptr;
     for (int i = 0; i < 200 && !dialog; ++i) {
         HWND h = ::FindWindowW(L"TarviscoStawkiNaKasie", caption.c_str());
-        if (h && ::IsWindowVisible(h)) dialog = h;
-        else Pause(100);
+        if (h && ::IsWindowVisible(h))
+            dialog = h;
+        else
+            Pause(100);
     }
     if (!dialog) return "the dialog did not appear";
     Pause(700);  // let it draw
@@ -105,7 +109,8 @@ std::string RunUser(const UserScript& s) {
     ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0x00500001);
     ::PostMessageW(list, WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC0500001u));
     for (int i = 0; i < 50 && ::SendMessageW(list, CB_GETCURSEL, 0, 0) == before; ++i) Pause(50);
-    if (::SendMessageW(list, CB_GETCURSEL, 0, 0) != before + 1) return "the arrow key moved nothing";
+    if (::SendMessageW(list, CB_GETCURSEL, 0, 0) != before + 1)
+        return "the arrow key moved nothing";
     Pause(300);
     if (!Picture(dialog, base + "_changed.bmp")) return "no second picture";
 

@@ -87,7 +87,9 @@ TEST(ExportsTest, NullPointersNeverCrash) {
     KRVDLLWlasciwosciUrzadzenia(t.handle, t.host.Device(), nullptr, 1104);
     KRVDLLSerKasNazwaZasobuDzielonego(t.handle, t.host.Device(), nullptr);
     // A null session slot means no session; a null text buffer gives an empty text.
-    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, nullptr, KRV_OP_SALES_IMPORT, 0), 0);
+    EXPECT_EQ(
+        KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, nullptr, KRV_OP_SALES_IMPORT, 0),
+        0);
     KRVDLLSerKasPodtrzymajSesje(t.handle, nullptr, nullptr, 1, 1);
     int32_t x = 5;
     EXPECT_EQ(KRVDLLSerKasJakSzukacParagonu(t.handle, t.host.Device(), &x, nullptr, nullptr), 0);
@@ -115,7 +117,9 @@ TEST(ExportsTest, UnsupportedOperationsAreRejectedUnderTheirNames) {
     TestLibrary t;
     Buffer b;
     std::strcpy(b.data, "in");
-    EXPECT_EQ(KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, KRV_OP_SALES_IMPORT, 0), 0);
+    EXPECT_EQ(
+        KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, KRV_OP_SALES_IMPORT, 0),
+        0);
     std::vector<std::string> expected = {
         "Podczas wykonywania operacji 'import sprzedaży' wystąpił błąd:",
         "Urządzenie nie obsługuje zleconego typu operacji"};
@@ -125,7 +129,8 @@ TEST(ExportsTest, UnsupportedOperationsAreRejectedUnderTheirNames) {
 
     t.host.messages.clear();
     KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, 17, 0);
-    EXPECT_EQ(t.host.MessagesUtf8()[0], "Podczas wykonywania operacji 'operacja [17]' wystąpił błąd:");
+    EXPECT_EQ(t.host.MessagesUtf8()[0],
+              "Podczas wykonywania operacji 'operacja [17]' wystąpił błąd:");
     t.host.messages.clear();
     KRVDLLSerKasOperacja(t.handle, t.host.Device(), nullptr, b.data, KRV_OP_CONNECTION_TEST, 0);
     EXPECT_EQ(t.host.MessagesUtf8()[0],

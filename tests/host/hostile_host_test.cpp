@@ -34,7 +34,8 @@ std::vector<int32_t> Values(const TMacSetOfIntegers& set) {
 
 TEST(HostileHostTest, EndlessWeightedFormatListIsBoundedAndInterruptible) {
     TestLibrary t;
-    KRVDLLRejestrujCallback(t.handle, reinterpret_cast<void*>(&EndlessFormats), KRV_CB_WEIGHTED_FORMATS);
+    KRVDLLRejestrujCallback(t.handle, reinterpret_cast<void*>(&EndlessFormats),
+                            KRV_CB_WEIGHTED_FORMATS);
     g_formatCalls = 0;
     auto a = t.Action();
     EXPECT_EQ(a->GetFormatyWazone().size(), 10000u);
@@ -56,8 +57,7 @@ TEST(HostileHostTest, WholePercentRateTooLargeToScaleIsLeftOut) {
     TestLibrary t(true, {KRV_CB_VAT_RATES_PREC});
     t.host.vatRates = {23, INT32_MAX, 21474836, 21474837, -1};
     auto a = t.Action();
-    EXPECT_EQ(Values(a->GetStawkiDostepnePrec()),
-              (std::vector<int32_t>{2300, 2147483600, -1}));
+    EXPECT_EQ(Values(a->GetStawkiDostepnePrec()), (std::vector<int32_t>{2300, 2147483600, -1}));
 }
 
 // --- a translation function that registers KRV_CB_TRANSLATE again while it runs ---
@@ -73,7 +73,8 @@ int32_t KRV_CALL SecondTranslation(char* out, int32_t size, const char*, const c
 
 int32_t KRV_CALL FirstTranslation(char*, int32_t, const char*, const char*) {
     if (++g_firstCalls == 1)
-        KRVDLLRejestrujCallback(g_library, reinterpret_cast<void*>(&SecondTranslation), KRV_CB_TRANSLATE);
+        KRVDLLRejestrujCallback(g_library, reinterpret_cast<void*>(&SecondTranslation),
+                                KRV_CB_TRANSLATE);
     return 0;  // no translation: the default text
 }
 

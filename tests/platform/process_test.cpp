@@ -14,7 +14,7 @@ using platform::ExitStatus;
 using platform::Process;
 
 class ProcessTest : public ScaleTest {
-protected:
+  protected:
     std::string Program() {
         fs::path target = File("prog.exe");
         if (!fs::exists(target)) fs::copy_file(SelfPath(), target);
@@ -43,7 +43,7 @@ TEST_F(ProcessTest, ExitStatusArgumentsAndDirectory) {
     std::string cwd = args.substr(args.find('\n') + 1);
     cwd = cwd.substr(0, cwd.find('\n'));
     EXPECT_TRUE(fs::equivalent(cwd, dir_)) << cwd;  // started in the directory given
-    EXPECT_TRUE(p.Kill(100));  // already ended: nothing to do
+    EXPECT_TRUE(p.Kill(100));                       // already ended: nothing to do
     p.Close();
     EXPECT_FALSE(p.Held());
     EXPECT_FALSE(p.HasEnded());

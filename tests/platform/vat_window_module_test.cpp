@@ -23,9 +23,9 @@ platform::VatWindowModel Model() {
 TEST(VatWindowModuleTest, MissingModuleCancelsAndSaysWhatToInstall) {
     platform::VatWindowModel m = Model();
     std::string message;
-    EXPECT_EQ(platform::ShowVatWindowFrom("/nonexistent/libtarvisco_vatwindow.so", m, nullptr,
-                                          &message),
-              platform::kVatWindowCancel);
+    EXPECT_EQ(
+        platform::ShowVatWindowFrom("/nonexistent/libtarvisco_vatwindow.so", m, nullptr, &message),
+        platform::kVatWindowCancel);
     EXPECT_NE(message.find("/nonexistent/libtarvisco_vatwindow.so"), std::string::npos) << message;
     EXPECT_NE(message.find("FLTK"), std::string::npos) << message;
     EXPECT_EQ(m.rows[0].selected, 1);  // cancel leaves the picks alone

@@ -124,8 +124,8 @@ void FillDay(KSImpBuf& buf) {
     second->raportKasowy = false;
     second->rabat = 150;
     second->opcja1 = 5;
-    *second + Position(42, "", 1250, 3113, 102, At(7, 12, 40)) +
-        Payment(4, 500, 430, "EUR") + Payment(0, 963, 100, "");
+    *second + Position(42, "", 1250, 3113, 102, At(7, 12, 40)) + Payment(4, 500, 430, "EUR") +
+        Payment(0, 963, 100, "");
     buf.AddReceipt(std::move(second));
 
     // The register's daily report: positions counted, not listed.
@@ -136,8 +136,8 @@ void FillDay(KSImpBuf& buf) {
     *report + Position(1001, "", 1000, 499, 103, At(7, 21, 0)) + Payment(0, 499, 100, "");
     buf.AddReceipt(std::move(report));
 
-    const char* texts[] = {"Wpłata do kasy", "Wypłata", "Storno", "Anulowanie", "Otwarcie zmiany",
-                           "Zamknięcie zmiany"};
+    const char* texts[] = {"Wpłata do kasy", "Wypłata",         "Storno",
+                           "Anulowanie",     "Otwarcie zmiany", "Zamknięcie zmiany"};
     for (int32_t type = 0; type <= 6; ++type) {
         auto other = std::make_unique<KRVOther>();
         other->typ = type == 6 ? 9 : type;
@@ -145,7 +145,8 @@ void FillDay(KSImpBuf& buf) {
         other->tekst2 = "Kasjer 7";
         other->liczba1 = type;
         other->data = At(7, 7 + type, 50);
-        if (type == KRVOther::kStorno) other->Add(Position(1001, "", 1000, -499, 101, At(7, 9, 50)));
+        if (type == KRVOther::kStorno)
+            other->Add(Position(1001, "", 1000, -499, 101, At(7, 9, 50)));
         if (type <= KRVOther::kWyplata) other->Add(Payment(0, type ? 20000 : 50000, 100, ""));
         buf.AddOther(std::move(other));
     }

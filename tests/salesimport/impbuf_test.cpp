@@ -127,7 +127,9 @@ TEST(ImpBuf, HourlyReportAndFiscalTotalsFromTheGoods) {
     EXPECT_EQ(buf.GetTotalValue(), 1770);
     std::string file = Written(buf);
     EXPECT_EQ(Section(file, "[RAPORT_GODZINOWY]"), "GODZ;8;1234;2;5");
-    EXPECT_EQ(Section(file, "[FINANSOWE]").rfind("VAT;1;1000;230;1230\r\nVAT;2;500;40;540\r\nWPLATY;0", 0), 0u);
+    EXPECT_EQ(Section(file, "[FINANSOWE]")
+                  .rfind("VAT;1;1000;230;1230\r\nVAT;2;500;40;540\r\nWPLATY;0", 0),
+              0u);
 
     buf.flags.fiskZPlu = true;
     EXPECT_EQ(buf.GetTotalValue(), 300);  // the goods written, not the VAT rows
@@ -239,7 +241,8 @@ TEST(ImpBuf, ParameterReceiptLinesAndBadIdentifiers) {
     buf.AddParameter("NrZmiany", "12");
     buf.AddParameter("Kasjer", "Jan=Kowalski");
     buf.AddParameter("nrzmiany", "13");
-    EXPECT_EQ(Section(Written(buf), "[OPERACJE]"), "KASPAR;NrZmiany;13\r\nKASPAR;Kasjer;Jan=Kowalski");
+    EXPECT_EQ(Section(Written(buf), "[OPERACJE]"),
+              "KASPAR;NrZmiany;13\r\nKASPAR;Kasjer;Jan=Kowalski");
 
     const double date = TdtTools::EncodeDate(2026, 1, 2) + TdtTools::EncodeTime(3, 4, 5, 0);
     buf.AddLiniaParEx("590", 1, 2.5, -3, "txt", date, 7, -1, id_barcode);

@@ -207,12 +207,13 @@ TEST(OtherOperation, LinesOfEveryTypeAndItsItems) {
     o.WriteTo(stream);
     EXPECT_EQ(stream.str(), expected);
 
-    const char* prefixes[] = {"OP_WPL;", "OP_WYPL;", "OP_STORNO;", "OP_ANUL;", "OP_OTW_ZW;",
-                              "OP_ZAMK_ZM;"};
+    const char* prefixes[] = {"OP_WPL;",  "OP_WYPL;",   "OP_STORNO;",
+                              "OP_ANUL;", "OP_OTW_ZW;", "OP_ZAMK_ZM;"};
     KRVOther plain;
     for (int32_t t = 0; t < 6; ++t) {
         plain.typ = t;
-        EXPECT_EQ(plain.ToString().substr(13), std::string(prefixes[t]) + ";;0;0;-1;-1;;0;1899-12-30 00:00:00;;-1\r\n");
+        EXPECT_EQ(plain.ToString().substr(13),
+                  std::string(prefixes[t]) + ";;0;0;-1;-1;;0;1899-12-30 00:00:00;;-1\r\n");
     }
     plain.typ = 7;  // unknown: no prefix at all
     EXPECT_EQ(plain.ToString(), "\n[INNA_OPER]\n;;0;0;-1;-1;;0;1899-12-30 00:00:00;;-1\r\n");

@@ -94,7 +94,9 @@ ReadBack Read(const std::string& text) {
 
 TEST(SalesReconciliation, FiveHundredRandomReceipts) {
     std::mt19937 random(20261208);
-    auto pick = [&random](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    auto pick = [&random](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(random);
+    };
 
     KSImpBuf buf;
     buf.flags.przetwarzajParagony = true;

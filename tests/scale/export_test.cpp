@@ -20,13 +20,13 @@ std::string Goods(int plu, const std::string& kod, const std::string& nazwa, dou
                   const std::string& status = "DOD", bool wazony = true, int precyzja = 3) {
     char price[64];
     std::snprintf(price, sizeof price, "%.2f", cena);
-    return "PLU;" + std::to_string(plu) + ";0;" + kod + ";" + nazwa + ";" + price +
-           ";0;0;0;23;1;" + (wazony ? "T" : "F") + ";" + std::to_string(precyzja) +
-           ";F;F;F;0;;0;" + status + ";;;;;0\r\n";
+    return "PLU;" + std::to_string(plu) + ";0;" + kod + ";" + nazwa + ";" + price + ";0;0;0;23;1;" +
+           (wazony ? "T" : "F") + ";" + std::to_string(precyzja) + ";F;F;F;0;;0;" + status +
+           ";;;;;0\r\n";
 }
 
 class ExportRun : public ScaleTest {
-protected:
+  protected:
     void WriteGoods(const std::string& lines) { WriteFile(File("kasa.exp"), lines); }
     void ThreeGoods() {
         WriteGoods(Goods(1, "101", "Schab", 1999) + Goods(2, "102", "Boczek", 2500, "AKT") +
@@ -77,7 +77,8 @@ TEST_F(ExportRun, FileOnly) {
     EXPECT_FALSE(Exists("sm_eth.ini"));
     bool warned = false;
     for (const auto& m : lib.host.messages)
-        warned |= m.kind == KRV_MSG_WARNING && Cp1250ToUtf8(m.text) == "Eksport tylko do Pliku (digism.exp)";
+        warned |= m.kind == KRV_MSG_WARNING &&
+                  Cp1250ToUtf8(m.text) == "Eksport tylko do Pliku (digism.exp)";
     EXPECT_TRUE(warned) << AllMessages();
     EXPECT_TRUE(Said("Przygotowanie pliku eksportowego"));
     EXPECT_TRUE(Said(StatusLine("- do wysłania:", "3")));
@@ -110,8 +111,9 @@ TEST_F(ExportRun, SuccessfulRun) {
                   "semafor.imp\r\n\r\n[Opcje]\r\nWejscieStronaKodowa=windows-1250");
     std::string args = ReadFile(File("fake_args.txt"));
     EXPECT_EQ(args.substr(0, args.find('\n')), "W=1|I=1|T=4");
-    EXPECT_EQ(fs::canonical(args.substr(args.find('\n') + 1, args.rfind('\n') - args.find('\n') - 1)),
-              fs::canonical(dir_));
+    EXPECT_EQ(
+        fs::canonical(args.substr(args.find('\n') + 1, args.rfind('\n') - args.find('\n') - 1)),
+        fs::canonical(dir_));
     EXPECT_EQ(ReadFile(File("fake_input_size.txt")), "3006");
     EXPECT_EQ(ReadFile(File("wynik.exp")),
               "PLU;1;0;101;DOD\r\nPLU;2;0;102;AKT\r\nPLU;3;0;103;USU\r\n");
@@ -213,9 +215,11 @@ TEST_F(ExportRun, AbortEndsTheProgram) {
 
 TEST_F(ExportRun, ErrorLinesBecomeTwoMessagesEach) {
     ThreeGoods();
-    InstallFake(std::string("errors:0\t127.0.0.1\t1\t101\tE7\tZ\xB3" "a cena\r\n"
-                            "\r\n"  // a blank line reports nothing
-                            "x\t127.0.0.2\t2"));
+    InstallFake(
+        std::string("errors:0\t127.0.0.1\t1\t101\tE7\tZ\xB3"
+                    "a cena\r\n"
+                    "\r\n"  // a blank line reports nothing
+                    "x\t127.0.0.2\t2"));
     Export();
     std::vector<std::string> errors = Errors();
     ASSERT_EQ(errors.size(), 6u) << AllMessages();  // 2 x 2, then the failure in two lines
@@ -260,8 +264,9 @@ TEST_F(ExportRun, SettingsOutsideTheirFieldStopBeforeAnyFile) {
         EXPECT_FALSE(Exists("ARCH2.EXP"));
         EXPECT_FALSE(Exists("digism.exp"));
         EXPECT_FALSE(Exists("wynik.exp"));
-        Param(name, name == std::string("DigiSM_FormatEtyk") ? "17"
-                    : name == std::string("DigiSM_FormatKodu") ? "0" : "3");
+        Param(name, name == std::string("DigiSM_FormatEtyk")   ? "17"
+                    : name == std::string("DigiSM_FormatKodu") ? "0"
+                                                               : "3");
     }
 }
 
@@ -270,8 +275,9 @@ TEST_F(ExportRun, BarcodeFormatThatCannotBeComposed) {
     Param("DigiSM_Zlacze", "0");
     Param("DigiSM_FormatKodu", "1");  // format 2, not allowed
     Export();
-    EXPECT_TRUE(Said("Niedozwolony format kodu ustawiony w konfiguracji (par. \"Format kodu "
-                     "kreskowego na etykiecie\")"))
+    EXPECT_TRUE(
+        Said("Niedozwolony format kodu ustawiony w konfiguracji (par. \"Format kodu "
+             "kreskowego na etykiecie\")"))
         << AllMessages();
     EXPECT_FALSE(Exists("ARCH2.EXP"));
     // With full codes nothing is composed, so the setting is accepted.
@@ -303,7 +309,8 @@ TEST_F(ExportRun, GoodsWhoseValuesDoNotFitAreLeftOut) {
     Param("DigiSM_FormatKodu", "17");  // format 18: two goods digits
     WriteGoods(Goods(1, "42", W("Mieści się"), 100) + Goods(2, "101", W("Za długi kod"), 100));
     Export();
-    EXPECT_TRUE(Said("Towar 2 \"Za długi kod\" (kod 101) pominięty: kod nie mieści się w 2 cyfrach"))
+    EXPECT_TRUE(
+        Said("Towar 2 \"Za długi kod\" (kod 101) pominięty: kod nie mieści się w 2 cyfrach"))
         << AllMessages();
     plu = ReadFile(File("digism.exp"));
     ASSERT_EQ(plu.size(), 1002u);
@@ -315,7 +322,8 @@ TEST_F(ExportRun, DeleteWhosePriceDoesNotFitIsStillSent) {
     Param("DigiSM_Zlacze", "0");
     // Only the PLU number matters to a delete: one left out would stay on
     // the scale for ever. A goods item to add with such a price stays out.
-    WriteGoods(Goods(1, "101", "Za droga", 123456789, "USU") + Goods(2, "102", "Ujemna", -5, "USU") +
+    WriteGoods(Goods(1, "101", "Za droga", 123456789, "USU") +
+               Goods(2, "102", "Ujemna", -5, "USU") +
                Goods(3, "103", "Za droga", 123456789, "AKT"));
     Export();
     EXPECT_TRUE(Errors().empty()) << AllMessages();
@@ -325,7 +333,7 @@ TEST_F(ExportRun, DeleteWhosePriceDoesNotFitIsStillSent) {
     std::string plu = ReadFile(File("digism.exp"));
     ASSERT_EQ(plu.size(), 2u * 1002u);
     for (size_t at : {size_t{0}, size_t{1002}}) {
-        EXPECT_EQ(plu[at], '1');                       // delete
+        EXPECT_EQ(plu[at], '1');                         // delete
         EXPECT_EQ(plu.substr(at + 129, 8), "00000000");  // the price field
     }
     EXPECT_EQ(plu.substr(1, 8), "00000001");
@@ -374,7 +382,9 @@ TEST_F(ExportRun, OtherOperations) {
     char buf[301] = "";
     void* session = nullptr;
     // An additional function only reloads the settings.
-    EXPECT_EQ(KRVDLLSerKasOperacja(lib.handle, lib.host.Device(), &session, buf, KRV_OP_DEVICE_FUNCTION, 5), 0);
+    EXPECT_EQ(KRVDLLSerKasOperacja(lib.handle, lib.host.Device(), &session, buf,
+                                   KRV_OP_DEVICE_FUNCTION, 5),
+              0);
     EXPECT_TRUE(lib.host.messages.empty());
     EXPECT_FALSE(Exists("ARCH2.EXP"));
     KRVDLLSerKasOperacja(lib.handle, lib.host.Device(), &session, buf, KRV_OP_SALES_IMPORT, 0);

@@ -8,7 +8,7 @@ namespace krv::test {
 namespace {
 
 class FormatujKod : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         lib.host.weightedFormats = {"27SSSSSK????K", "28SSSSSK????K", "29GGSSSSS???K"};
         action = lib.Action();
@@ -81,8 +81,8 @@ TEST_F(FormatujKod, TemplatesAndPrefixes) {
 TEST_F(FormatujKod, FullCodes) {
     a->KodyKD = 1;
     EXPECT_EQ(Run("2812345?????0"), "00000042 2812345000000");
-    EXPECT_EQ(Run("2812345?????0", 42, false), "-");  // not weighed
-    EXPECT_EQ(Run("2812345????0"), "-");               // 12 characters
+    EXPECT_EQ(Run("2812345?????0", 42, false), "-");            // not weighed
+    EXPECT_EQ(Run("2812345????0"), "-");                        // 12 characters
     EXPECT_EQ(Run("9912345?????0"), "00000042 9912345000000");  // no parse needed
 
     a->SkadPlu = 1;  // the goods digits of the code

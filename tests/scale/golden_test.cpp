@@ -10,7 +10,7 @@ namespace {
 const fs::path kGolden = fs::path(TARVISCO_TEST_DATA_DIR) / "scale" / "golden";
 
 class Golden : public ScaleTest {
-protected:
+  protected:
     void SetUp() override {
         ScaleTest::SetUp();
         fs::copy_file(kGolden / "kasa.exp", File("kasa.exp"));
@@ -28,9 +28,9 @@ protected:
         std::string expected = ReadFile(kGolden / golden);
         ASSERT_EQ(actual.size(), expected.size()) << golden;
         for (size_t i = 0; i < actual.size(); ++i)
-            ASSERT_EQ(actual[i], expected[i]) << golden << " differs at byte " << i << " (line "
-                                              << i / 1002 + 1 << ", position " << i % 1002 + 1
-                                              << ")";
+            ASSERT_EQ(actual[i], expected[i])
+                << golden << " differs at byte " << i << " (line " << i / 1002 + 1 << ", position "
+                << i % 1002 + 1 << ")";
     }
     void ExportOk() {
         Export();

@@ -125,8 +125,7 @@ TEST(KodWazonyComposeTest, TemplatesThatCannotBeComposed) {
 }
 
 const TKodWazony::FormatList kFormats = {
-    "28SSSSSK????K",
-    "29GGSSSSS???K",
+    "28SSSSSK????K", "29GGSSSSS???K",
     "28SSSSSS????K",  // never reached: the first 28 wins
     "2",              // too short to serve any prefix
 };

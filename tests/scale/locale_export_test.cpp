@@ -15,7 +15,7 @@ const char* const kGoods =
     "EUR;43125.5\r\n";
 
 class LocaleExport : public ScaleTest {
-protected:
+  protected:
     struct Files {
         std::string plu, result, scales, program;
     };

@@ -145,9 +145,9 @@ TEST(PluRecord, PriceLevelAndRounding) {
 
 TEST(PluRecord, PricesThatDoNotFitAreRefused) {
     KSTowRec r = Towar();
-    for (double bad : {-1.0, -0.4, 99999999.5, 123456789.0, 1e300,
-                       std::numeric_limits<double>::quiet_NaN(),
-                       std::numeric_limits<double>::infinity()}) {
+    for (double bad :
+         {-1.0, -0.4, 99999999.5, 123456789.0, 1e300, std::numeric_limits<double>::quiet_NaN(),
+          std::numeric_limits<double>::infinity()}) {
         r.cena = bad;
         EXPECT_EQ(PoleCeny(r, 0), "") << bad;
     }
@@ -251,10 +251,9 @@ TEST(PluRecord, UnusualBytesKeepTheWidth) {
 
 TEST(DigiTemplate, EveryFormatNumber) {
     const std::map<int, std::string> composable = {
-        {1, "xxSSSSSK????K"},  {3, "xxSSSSS0????K"},  {4, "xxSSSSSS????K"},
-        {5, "xxSSSSS?????K"},  {8, "xxSSSSSSSSSSK"},  {9, "xxSSSS??????K"},
-        {13, "xxSSSSSK????K"}, {14, "xxSSSSSS????K"}, {15, "xxSSSSK?????K"},
-        {17, "xxSSS???????K"}, {18, "xxSS????????K"}, {21, "xxSSSSSK????K"},
+        {1, "xxSSSSSK????K"},  {3, "xxSSSSS0????K"},  {4, "xxSSSSSS????K"},  {5, "xxSSSSS?????K"},
+        {8, "xxSSSSSSSSSSK"},  {9, "xxSSSS??????K"},  {13, "xxSSSSSK????K"}, {14, "xxSSSSSS????K"},
+        {15, "xxSSSSK?????K"}, {17, "xxSSS???????K"}, {18, "xxSS????????K"}, {21, "xxSSSSSK????K"},
     };
     for (int f = -1; f <= 23; ++f) {
         auto it = composable.find(f);

@@ -173,7 +173,7 @@ inline const bool kFakeSmEthRan = RunFakeIfAsked();
 // --- an exchange directory with a fake host ---
 
 class ScaleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         static int counter = 0;
         dir_ = fs::temp_directory_path() /
@@ -231,12 +231,15 @@ protected:
         for (const std::string& m : Messages()) all += m + "\n";
         return all;
     }
-    bool Said(const std::string& utf8) const { return AllMessages().find(utf8) != std::string::npos; }
+    bool Said(const std::string& utf8) const {
+        return AllMessages().find(utf8) != std::string::npos;
+    }
     // The error lines (KRV_MSG_ERROR) of the last operation, UTF-8.
     std::vector<std::string> Errors() const {
         std::vector<std::string> out;
         for (const auto& m : lib.host.messages)
-            if (m.kind == KRV_MSG_ERROR && m.code == KRV_CB_ADD_MESSAGE) out.push_back(Cp1250ToUtf8(m.text));
+            if (m.kind == KRV_MSG_ERROR && m.code == KRV_CB_ADD_MESSAGE)
+                out.push_back(Cp1250ToUtf8(m.text));
         return out;
     }
     int StoreCalls() const { return lib.host.CountCalls(KRV_CB_STORE_EXPORT_RESULT); }

@@ -13,12 +13,12 @@ namespace {
 
 // A frame whose Compose writes what the test asked for.
 class Frame : public TBinaryFrame {
-public:
+  public:
     using TBinaryFrame::TBinaryFrame;
     int composed = 0;
     int analyzed = 0;
 
-protected:
+  protected:
     void Compose() override { ++composed; }
     void Analyze() override { ++analyzed; }
 };

@@ -48,16 +48,16 @@ TEST(FtpListingTest, UnixLinesOfVariousServers) {
         {"lrwxrwxrwx 1 root 11 Dec 08 09:00 current -> release-7", Kind::kLink, "current",
          "lrwxrwxrwx", 11, At(2026, 12, 8, 9)},
         // No year and a date later in the year than today: last year's.
-        {"-RW-R--R--   1 a b 0 Dec 24 18:00 Wigilia.TXT", Kind::kFile, "Wigilia.TXT",
-         "-rw-r--r--", 0, At(2025, 12, 24, 18)},
+        {"-RW-R--R--   1 a b 0 Dec 24 18:00 Wigilia.TXT", Kind::kFile, "Wigilia.TXT", "-rw-r--r--",
+         0, At(2025, 12, 24, 18)},
         {"-rw-r--r--+  1 a b 7 dec  9 23:59 tomorrow-in-another-zone", Kind::kFile,
          "tomorrow-in-another-zone", "-rw-r--r--+", 7, At(2026, 12, 9, 23, 59)},
         {"-rw-r--r--   1 a b 3 Feb 29  2024    leading blanks kept", Kind::kFile,
          "   leading blanks kept", "-rw-r--r--", 3, At(2024, 2, 29)},
         {"-rw-rw-r--   1 a b 3 Jun 30 12:00 zażółć gęślą jaźń.txt", Kind::kFile,
          "zażółć gęślą jaźń.txt", "-rw-rw-r--", 3, At(2026, 6, 30, 12)},
-        {"crw-rw-rw-   1 root root 1, 3 Dec  1 10:15 null", Kind::kOther, "null", "crw-rw-rw-",
-         3, At(2026, 12, 1, 10, 15)},
+        {"crw-rw-rw-   1 root root 1, 3 Dec  1 10:15 null", Kind::kOther, "null", "crw-rw-rw-", 3,
+         At(2026, 12, 1, 10, 15)},
     };
     for (const Want& w : table) Check(w, ParseListLine(Utf8ToCp1250(w.line), kToday));
 
@@ -75,10 +75,10 @@ TEST(FtpListingTest, UnixLinesOfVariousServers) {
 
 TEST(FtpListingTest, DosAndIisLines) {
     const Want table[] = {
-        {"12-08-26  10:15PM       <DIR>          Nowy folder", Kind::kDirectory, "Nowy folder",
-         "", 0, At(2026, 12, 8, 22, 15)},
-        {"01-02-1999  12:05AM                 1234 stary plik.txt", Kind::kFile,
-         "stary plik.txt", "", 1234, At(1999, 1, 2, 0, 5)},
+        {"12-08-26  10:15PM       <DIR>          Nowy folder", Kind::kDirectory, "Nowy folder", "",
+         0, At(2026, 12, 8, 22, 15)},
+        {"01-02-1999  12:05AM                 1234 stary plik.txt", Kind::kFile, "stary plik.txt",
+         "", 1234, At(1999, 1, 2, 0, 5)},
         {"07-04-2026  12:30PM           5368709120 big.iso", Kind::kFile, "big.iso", "",
          5368709120LL, At(2026, 7, 4, 12, 30)},
         {"03-15-26  17:45               12,345 komma.txt", Kind::kFile, "komma.txt", "", 12345,
@@ -88,9 +88,9 @@ TEST(FtpListingTest, DosAndIisLines) {
         {"11-30-70  01:00AM  1 łódź", Kind::kFile, "łódź", "", 1, At(1970, 11, 30, 1)},
     };
     for (const Want& w : table) Check(w, ParseListLine(Utf8ToCp1250(w.line), kToday));
-    for (const char* skipped : {"12-08-26  10:15PM  <DIR>", "12-08-26  13:15PM  1 x",
-                                "12-08-26  10:15PM  -5 x", "1-8-26  10:15PM  1 x",
-                                "12-08-26  xx:15PM  1 x"})
+    for (const char* skipped :
+         {"12-08-26  10:15PM  <DIR>", "12-08-26  13:15PM  1 x", "12-08-26  10:15PM  -5 x",
+          "1-8-26  10:15PM  1 x", "12-08-26  xx:15PM  1 x"})
         EXPECT_FALSE(ParseListLine(skipped, kToday).has_value()) << skipped;
 }
 
@@ -100,10 +100,9 @@ TEST(FtpListingTest, MachineListingFacts) {
          Kind::kFile, "big file", "-rw-r--r--", 5000000000LL, At(2026, 12, 8, 22, 15, 30)},
         {"Type=DIR;Modify=20250101000000.123;Perm=FLCDMPE; Katalog Źródła", Kind::kDirectory,
          "Katalog Źródła", "flcdmpe", 0, At(2025, 1, 1)},
-        {"type=OS.unix=symlink;size=4;unix.mode=0777; link", Kind::kLink, "link", "lrwxrwxrwx",
-         4, 0.0},
-        {"size=3;type=file; name;with;semicolons", Kind::kFile, "name;with;semicolons", "", 3,
+        {"type=OS.unix=symlink;size=4;unix.mode=0777; link", Kind::kLink, "link", "lrwxrwxrwx", 4,
          0.0},
+        {"size=3;type=file; name;with;semicolons", Kind::kFile, "name;with;semicolons", "", 3, 0.0},
         {"type=file;modify=2026; bad time", Kind::kFile, "bad time", "", 0, 0.0},
         // A negative size is no size, like one that is not a number.
         {"type=file;size=-1999; minus", Kind::kFile, "minus", "", 0, 0.0},
@@ -130,8 +129,8 @@ TEST(FtpListingTest, ItemsListKeepsWhatWasAddedAndGuardsItsIndex) {
     items.AddFile("b.txt", "-rw-r--r--", " 42 ", "");
     items.AddFile("c.txt", "", 5000000000LL, 46000.5);
     ASSERT_EQ(items.Count(), 3);
-    EXPECT_EQ(items.Get(0).Size(), 0);       // no number
-    EXPECT_EQ(items.Get(0).Date(), 0.0);     // the date text is not read
+    EXPECT_EQ(items.Get(0).Size(), 0);    // no number
+    EXPECT_EQ(items.Get(0).Date(), 0.0);  // the date text is not read
     EXPECT_EQ(items.Get(1).Size(), 42);
     EXPECT_EQ(items.Get(2).Size(), 5000000000LL);
     EXPECT_EQ(items.Get(2).Date(), 46000.5);

@@ -49,8 +49,8 @@ TEST_F(LineStreamTest, SameLinesAsTheWholeTextAtEveryChunkSize) {
         "",
         "one",
         "a\r\nb\nc\rd\r\n",
-        "\r\n\r\n\n\r",          // empty lines of every ending
-        "x\r\r\ny\n\rz",         // CR then CR LF, LF then CR
+        "\r\n\r\n\n\r",                                          // empty lines of every ending
+        "x\r\r\ny\n\rz",                                         // CR then CR LF, LF then CR
         "PLU;1;a\r\nPLU;2;" + std::string(40, 'b') + "\r\nend",  // a line longer than a chunk
     };
     for (const std::string& text : texts) {

@@ -14,13 +14,13 @@
 namespace krv::tools {
 
 class ChildProcess {
-public:
+  public:
     struct Setup {
         std::string program;  // run directly, no shell; no search of PATH
         std::vector<std::string> args;
         std::string work_dir;                                  // empty: ours
         std::vector<std::pair<std::string, std::string>> env;  // set on top of ours (POSIX only)
-        std::string stdout_file;  // empty: the null device
+        std::string stdout_file;                               // empty: the null device
         std::string stderr_file;  // empty: the null device; the stdout file's name: both into one
         bool append = false;      // the output files are appended to rather than emptied
         // A process group of its own, so that a Ctrl+C meant for us does not
@@ -53,7 +53,7 @@ public:
     // The system's process id; -1 when nothing was started.
     long Pid() const { return pid_; }
 
-private:
+  private:
     void Adopt(std::intptr_t handle, long pid, int grace_on_destroy_ms) {
         handle_ = handle;
         pid_ = pid;

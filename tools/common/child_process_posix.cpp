@@ -22,11 +22,13 @@ int ExitCode(int status) {
     return -1;
 }
 
-std::vector<std::string> Environment(const std::vector<std::pair<std::string, std::string>>& extra) {
+std::vector<std::string> Environment(
+    const std::vector<std::pair<std::string, std::string>>& extra) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         bool replaced = false;
-        for (const auto& [k, v] : extra) replaced |= std::strncmp(*e, (k + "=").c_str(), k.size() + 1) == 0;
+        for (const auto& [k, v] : extra)
+            replaced |= std::strncmp(*e, (k + "=").c_str(), k.size() + 1) == 0;
         if (!replaced) env.emplace_back(*e);
     }
     for (const auto& [k, v] : extra) env.push_back(k + "=" + v);
@@ -64,7 +66,8 @@ bool ChildProcess::Start(const Setup& setup, std::string* error) {
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     else
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), flags, 0644);
-    if (!setup.work_dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, setup.work_dir.c_str());
+    if (!setup.work_dir.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, setup.work_dir.c_str());
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     if (setup.own_group) {
@@ -112,8 +115,6 @@ int ChildProcess::Stop(int grace_ms) {
     return Wait(10000).value_or(-1);
 }
 
-bool ChildProcess::Signal(int sig) {
-    return Running() && kill(static_cast<pid_t>(pid_), sig) == 0;
-}
+bool ChildProcess::Signal(int sig) { return Running() && kill(static_cast<pid_t>(pid_), sig) == 0; }
 
 }  // namespace krv::tools

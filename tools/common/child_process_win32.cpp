@@ -23,8 +23,10 @@ std::string Quote(const std::string& arg) {
         } else {
             backslashes = 0;
         }
-        if (c != '"') out += c;
-        else out += '"';
+        if (c != '"')
+            out += c;
+        else
+            out += '"';
     }
     out.append(backslashes, '\\');
     return out + "\"";
@@ -33,9 +35,10 @@ std::string Quote(const std::string& arg) {
 // An output file the child inherits; the null device when no name is given.
 HANDLE OpenOutput(const std::string& name, bool append) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return CreateFileA(name.empty() ? "NUL" : name.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(name.empty() ? "NUL" : name.c_str(),
+                       append ? FILE_APPEND_DATA : GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                       append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void CloseOutput(HANDLE h) {
@@ -51,7 +54,9 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const Setup& setup, std::string* error) {
     if (!setup.env.empty()) {
-        if (error) *error = "cannot start " + setup.program + ": an own environment is not supported on Windows";
+        if (error)
+            *error = "cannot start " + setup.program +
+                     ": an own environment is not supported on Windows";
         return false;
     }
     std::string cmd = Quote(setup.program);
@@ -71,13 +76,16 @@ bool ChildProcess::Start(const Setup& setup, std::string* error) {
     si.hStdError = err;
     PROCESS_INFORMATION pi{};
     const DWORD flags = CREATE_NO_WINDOW | (setup.own_group ? CREATE_NEW_PROCESS_GROUP : 0);
-    BOOL ok = CreateProcessA(setup.program.c_str(), cmd.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                             setup.work_dir.empty() ? nullptr : setup.work_dir.c_str(), &si, &pi);
+    BOOL ok =
+        CreateProcessA(setup.program.c_str(), cmd.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                       setup.work_dir.empty() ? nullptr : setup.work_dir.c_str(), &si, &pi);
     DWORD code = GetLastError();
     CloseOutput(out);
     if (!shared) CloseOutput(err);
     if (!ok) {
-        if (error) *error = "cannot start " + setup.program + " (Windows error " + std::to_string(code) + ")";
+        if (error)
+            *error =
+                "cannot start " + setup.program + " (Windows error " + std::to_string(code) + ")";
         return false;
     }
     CloseHandle(pi.hThread);
@@ -90,7 +98,8 @@ bool ChildProcess::Start(const Setup& setup, std::string* error) {
 std::optional<int> ChildProcess::Wait(int timeout_ms) {
     if (status_) return status_;
     if (!Started()) return -1;
-    if (WaitForSingleObject(Handle(handle_), static_cast<DWORD>(timeout_ms < 0 ? 0 : timeout_ms)) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(Handle(handle_), static_cast<DWORD>(timeout_ms < 0 ? 0 : timeout_ms)) !=
+        WAIT_OBJECT_0)
         return std::nullopt;
     DWORD code = 0;
     status_ = GetExitCodeProcess(Handle(handle_), &code) ? static_cast<int>(code) : -1;

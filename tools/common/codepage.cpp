@@ -25,7 +25,8 @@ constexpr PageInfo kPages[] = {
 
 std::string_view Trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -56,7 +57,8 @@ std::optional<CodePage> CodePage::Named(std::string_view name) {
             page.utf8_[byte] = std::string(1, static_cast<char>(b));
             continue;
         }
-        std::optional<std::string> utf8 = CodePageByteToUtf8(info->iconv_name, info->windows_page, byte);
+        std::optional<std::string> utf8 =
+            CodePageByteToUtf8(info->iconv_name, info->windows_page, byte);
         if (!utf8) {
             page.utf8_[byte] = kReplacementUtf8;
             continue;

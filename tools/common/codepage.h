@@ -13,7 +13,7 @@
 namespace krv::tools {
 
 class CodePage {
-public:
+  public:
     // "windows-1250" (also "cp1250", "1250"), "cp852" ("852", "ibm852"),
     // "iso-8859-2" ("latin2", "28592"), "cp866" ("866", "ibm866"), case-
     // insensitive. nullopt for another name or a page the system lacks.
@@ -30,7 +30,7 @@ public:
     // Text of this page as UTF-8 (for listings); undefined bytes become U+FFFD.
     std::string ToUtf8(std::string_view bytes) const;
 
-private:
+  private:
     std::string name_;
     std::array<char, 256> from_cp1250_{};
     std::array<bool, 256> lacking_{};

@@ -29,7 +29,8 @@ constexpr unsigned kHasUseByDays = 0x04;
 // Bits whose fields this protocol does not know the size or place of: a
 // frame that sets them cannot be read.
 constexpr unsigned kKnown2a = kHasLabelFormat | kHasBarcodeFormat | kHasBarcodeData;
-constexpr unsigned kKnown2b = kHasSpecialMessage | kHasIngredientNumber | kHasName | kHasOtherTextBlock | kHasTextBlock;
+constexpr unsigned kKnown2b =
+    kHasSpecialMessage | kHasIngredientNumber | kHasName | kHasOtherTextBlock | kHasTextBlock;
 constexpr unsigned kKnown2c = kHasSellByDays | kHasUseByDays;
 
 constexpr unsigned kLineEnd = 0x0D;
@@ -55,8 +56,11 @@ std::string Bcd(uint64_t value, int digits) {
 // A text of decimal digits packed two a byte; a non-digit counts as 0.
 std::string BcdOfDigits(std::string_view digits) {
     std::string out;
-    auto digit = [](char c) { return (c >= '0' && c <= '9') ? static_cast<unsigned>(c - '0') : 0u; };
-    for (size_t i = 0; i + 1 < digits.size(); i += 2) out += Byte(digit(digits[i]) << 4 | digit(digits[i + 1]));
+    auto digit = [](char c) {
+        return (c >= '0' && c <= '9') ? static_cast<unsigned>(c - '0') : 0u;
+    };
+    for (size_t i = 0; i + 1 < digits.size(); i += 2)
+        out += Byte(digit(digits[i]) << 4 | digit(digits[i + 1]));
     return out;
 }
 
@@ -95,7 +99,7 @@ std::optional<uint32_t> Number(std::string_view bytes) {
 
 // Walks a record body with bounds checks.
 class Reader {
-public:
+  public:
     explicit Reader(std::string_view s) : s_(s) {}
     bool Take(size_t n, std::string_view* out) {
         if (s_.size() - pos_ < n) return false;
@@ -105,7 +109,7 @@ public:
     }
     std::string_view Rest() const { return s_.substr(pos_); }
 
-private:
+  private:
     std::string_view s_;
     size_t pos_ = 0;
 };
@@ -138,8 +142,8 @@ bool DecodeWrite(std::string_view frame, PluRecord* r, std::string* error) {
         return Fail(error, "write frame shorter than its fixed part");
     size_t declared = At(length, 0) << 8 | At(length, 1);
     if (declared != frame.size() - 2) {
-        return Fail(error, "record length " + std::to_string(declared) + " but " + std::to_string(frame.size() - 2) +
-                               " bytes follow the command");
+        return Fail(error, "record length " + std::to_string(declared) + " but " +
+                               std::to_string(frame.size() - 2) + " bytes follow the command");
     }
     std::optional<uint32_t> number = Number(plu);
     if (!number) return Fail(error, "PLU number is not packed decimal");
@@ -194,7 +198,8 @@ bool DecodeWrite(std::string_view frame, PluRecord* r, std::string* error) {
         r->ingredient_number = n;
     }
     if ((s2b & kHasName) && !ReadLines(&in, &r->name, error, "name")) return false;
-    if ((s2b & (kHasTextBlock | kHasOtherTextBlock)) && !ReadLines(&in, &r->text_block, error, "text block"))
+    if ((s2b & (kHasTextBlock | kHasOtherTextBlock)) &&
+        !ReadLines(&in, &r->text_block, error, "text block"))
         return false;
     // The checksum, then nothing but the zeros some senders pad with.
     std::string_view rest = in.Rest();
@@ -271,7 +276,8 @@ size_t FrameSize(std::string_view b) {
 std::optional<Frame> Decode(std::string_view frame, std::string* error) {
     Frame f;
     if (frame.size() < 2) return Fail(error, "frame shorter than 2 bytes"), std::nullopt;
-    if (At(frame, 1) != kPluFile) return Fail(error, "not the PLU file (25): " + Hex(frame.substr(1, 1))), std::nullopt;
+    if (At(frame, 1) != kPluFile)
+        return Fail(error, "not the PLU file (25): " + Hex(frame.substr(1, 1))), std::nullopt;
     switch (At(frame, 0)) {
         case kClear:
             if (frame.size() != 2) return Fail(error, "clear frame with a body"), std::nullopt;
@@ -280,7 +286,8 @@ std::optional<Frame> Decode(std::string_view frame, std::string* error) {
         case kDelete: {
             std::string_view body = frame.substr(2);
             if (body.empty() || body.size() % 4 != 0)
-                return Fail(error, "delete frame body is not whole 4-byte PLU numbers"), std::nullopt;
+                return Fail(error, "delete frame body is not whole 4-byte PLU numbers"),
+                       std::nullopt;
             f.kind = Frame::Kind::kDelete;
             for (size_t i = 0; i < body.size(); i += 4) {
                 std::optional<uint32_t> plu = Number(body.substr(i, 4));
@@ -293,8 +300,7 @@ std::optional<Frame> Decode(std::string_view frame, std::string* error) {
             f.kind = Frame::Kind::kWrite;
             if (!DecodeWrite(frame, &f.record, error)) return std::nullopt;
             return f;
-        default:
-            return Fail(error, "unknown command " + Hex(frame.substr(0, 1))), std::nullopt;
+        default: return Fail(error, "unknown command " + Hex(frame.substr(0, 1))), std::nullopt;
     }
 }
 

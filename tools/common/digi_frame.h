@@ -44,10 +44,10 @@ struct PluRecord {
     bool print_use_by_date = false;
     bool print_packed_date = false;
     bool print_packed_time = false;
-    uint32_t price = 0;            // smallest currency unit, 0-99999999
-    int label_format = 0;          // 0-255
-    int barcode_format = 0;        // 0-255
-    std::string barcode;           // 14 digits
+    uint32_t price = 0;                    // smallest currency unit, 0-99999999
+    int label_format = 0;                  // 0-255
+    int barcode_format = 0;                // 0-255
+    std::string barcode;                   // 14 digits
     std::optional<int> sell_by_days;       // 0-9999
     std::optional<int> use_by_days;        // 0-9999
     std::optional<int> special_message;    // 0-255

@@ -14,7 +14,7 @@ namespace krv::host {
 
 // A library loaded by path at run time (dlopen / LoadLibraryA).
 class DynamicLibrary {
-public:
+  public:
     DynamicLibrary() = default;
     ~DynamicLibrary();
     DynamicLibrary(const DynamicLibrary&) = delete;
@@ -26,7 +26,7 @@ public:
     void* Symbol(const char* name) const;
     void Close();
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 

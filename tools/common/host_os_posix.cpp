@@ -122,9 +122,9 @@ bool RunsProgram(const std::string& proc_dir, const std::string& program_path) {
     if (first_end == std::string::npos) return false;
     std::string first = cmdline.substr(0, first_end);
     size_t second_end = cmdline.find('\0', first_end + 1);
-    std::string second = cmdline.substr(first_end + 1, second_end == std::string::npos
-                                                           ? std::string::npos
-                                                           : second_end - first_end - 1);
+    std::string second =
+        cmdline.substr(first_end + 1, second_end == std::string::npos ? std::string::npos
+                                                                      : second_end - first_end - 1);
     return first == program_path || second == program_path;
 }
 
@@ -152,7 +152,8 @@ int StopProgramsRunningFrom(const std::string& program_path) {
     std::string path = realpath(program_path.c_str(), resolved) ? resolved : program_path;
     std::vector<pid_t> pids = ProcessesRunning(path);
     for (pid_t pid : pids) kill(pid, SIGTERM);
-    for (int waited = 0; waited < 1000 && !ProcessesRunning(path).empty(); waited += 50) SleepMs(50);
+    for (int waited = 0; waited < 1000 && !ProcessesRunning(path).empty(); waited += 50)
+        SleepMs(50);
     for (pid_t pid : ProcessesRunning(path)) kill(pid, SIGKILL);
     // Our own children (the library started them from this process) must be
     // reaped, or they would linger as zombies until krvhost exits.

@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <io.h>
 #include <tlhelp32.h>
 

@@ -18,7 +18,8 @@ IoResult LineConnection::ReadLine(int timeout_ms, std::string* line) {
         }
         if (buffer_.size() > max_line_) return IoResult::kError;
         scanned = buffer_.size();
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return IoResult::kTimeout;
         IoResult r = Receive(socket_, static_cast<int>(left), &buffer_);
         if (r == IoResult::kTimeout) {

@@ -10,7 +10,7 @@
 namespace krv::tools {
 
 class LineConnection {
-public:
+  public:
     explicit LineConnection(Socket socket, size_t max_line = 8192)
         : socket_(std::move(socket)), max_line_(max_line) {}
 
@@ -20,11 +20,13 @@ public:
     IoResult ReadLine(int timeout_ms, std::string* line);
 
     // Sends text as it is (the caller adds the LF).
-    IoResult Write(std::string_view text, int timeout_ms) { return SendAll(socket_, text, timeout_ms); }
+    IoResult Write(std::string_view text, int timeout_ms) {
+        return SendAll(socket_, text, timeout_ms);
+    }
 
     void Close() { socket_.Close(); }
 
-private:
+  private:
     Socket socket_;
     size_t max_line_;
     std::string buffer_;

@@ -13,7 +13,7 @@ namespace krv::tools {
 
 // Owns one socket handle and closes it when destroyed.
 class Socket {
-public:
+  public:
     Socket() = default;
     explicit Socket(std::intptr_t handle) : handle_(handle) {}
     ~Socket() { Close(); }
@@ -28,7 +28,7 @@ public:
 
     static constexpr std::intptr_t kInvalid = -1;
 
-private:
+  private:
     std::intptr_t handle_ = kInvalid;
 };
 
@@ -78,6 +78,7 @@ std::string ProgramDir();
 // One byte of a single-byte code page as UTF-8, by the page's iconv name on
 // POSIX and its number on Windows; nullopt when the page does not define the
 // byte or the system does not know the page.
-std::optional<std::string> CodePageByteToUtf8(const char* iconv_name, unsigned windows_page, unsigned char byte);
+std::optional<std::string> CodePageByteToUtf8(const char* iconv_name, unsigned windows_page,
+                                              unsigned char byte);
 
 }  // namespace krv::tools

@@ -2,9 +2,6 @@
 #include "os.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <limits.h>
@@ -15,6 +12,9 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 
 namespace krv::tools {
 namespace {
@@ -109,7 +109,8 @@ Socket Connect(const std::string& host, int port, int timeout_ms, ConnectFailure
             continue;
         }
         int ready = 0;
-        while ((ready = WaitFor(fd, POLLOUT, Remaining(deadline))) == 0 && Remaining(deadline) > 0) {
+        while ((ready = WaitFor(fd, POLLOUT, Remaining(deadline))) == 0 &&
+               Remaining(deadline) > 0) {
         }
         if (ready <= 0) {
             last_error = ready == 0 ? ETIMEDOUT : errno;
@@ -158,7 +159,8 @@ Socket Listen(const std::string& host, int port, std::string* error) {
 int LocalPort(const Socket& socket) {
     sockaddr_storage addr{};
     socklen_t len = sizeof addr;
-    if (getsockname(static_cast<int>(socket.Handle()), reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+    if (getsockname(static_cast<int>(socket.Handle()), reinterpret_cast<sockaddr*>(&addr), &len) !=
+        0)
         return -1;
     if (addr.ss_family == AF_INET) return ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
     if (addr.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
@@ -171,8 +173,9 @@ IoResult Accept(const Socket& listener, int timeout_ms, Socket* client) {
     if (ready == 0) return IoResult::kTimeout;
     if (ready < 0) return IoResult::kError;
     int c = ::accept(fd, nullptr, nullptr);
-    if (c < 0) return (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED) ? IoResult::kTimeout
-                                                                                  : IoResult::kError;
+    if (c < 0)
+        return (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED) ? IoResult::kTimeout
+                                                                            : IoResult::kError;
     PrepareSocket(c);
     // Answers are small and come one at a time: without this, each would wait
     // for the peer's delayed acknowledgement of the one before.
@@ -190,7 +193,8 @@ IoResult SendAll(const Socket& socket, std::string_view data, int timeout_ms) {
             data.remove_prefix(static_cast<size_t>(n));
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return IoResult::kError;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return IoResult::kError;
         int ready = WaitFor(fd, POLLOUT, timeout_ms);
         if (ready == 0) return IoResult::kTimeout;
         if (ready < 0) return IoResult::kError;
@@ -240,7 +244,8 @@ std::string ProgramDir() {
     return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
-std::optional<std::string> CodePageByteToUtf8(const char* iconv_name, unsigned, unsigned char byte) {
+std::optional<std::string> CodePageByteToUtf8(const char* iconv_name, unsigned,
+                                              unsigned char byte) {
     iconv_t cd = iconv_open("UTF-8", iconv_name);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     char in[1] = {static_cast<char>(byte)};

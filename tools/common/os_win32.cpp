@@ -2,7 +2,9 @@
 #include "os.h"
 
 #include <winsock2.h>
+
 #include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <chrono>
@@ -151,7 +153,8 @@ Socket Listen(const std::string& host, int port, std::string* error) {
     Socket s(raw == INVALID_SOCKET ? Socket::kInvalid : static_cast<std::intptr_t>(raw));
     if (s.Valid()) {
         PrepareSocket(raw);
-        if (::bind(raw, list->ai_addr, static_cast<int>(list->ai_addrlen)) != 0 || ::listen(raw, 16) != 0)
+        if (::bind(raw, list->ai_addr, static_cast<int>(list->ai_addrlen)) != 0 ||
+            ::listen(raw, 16) != 0)
             s.Close();
     }
     if (!s.Valid()) *error = "socket error " + std::to_string(WSAGetLastError());
@@ -162,7 +165,8 @@ Socket Listen(const std::string& host, int port, std::string* error) {
 int LocalPort(const Socket& socket) {
     sockaddr_storage addr{};
     int len = sizeof addr;
-    if (getsockname(AsSocket(socket.Handle()), reinterpret_cast<sockaddr*>(&addr), &len) != 0) return -1;
+    if (getsockname(AsSocket(socket.Handle()), reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return -1;
     if (addr.ss_family == AF_INET) return ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
     if (addr.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
     return -1;
@@ -174,7 +178,8 @@ IoResult Accept(const Socket& listener, int timeout_ms, Socket* client) {
     if (ready == 0) return IoResult::kTimeout;
     if (ready < 0) return IoResult::kError;
     SOCKET c = ::accept(l, nullptr, nullptr);
-    if (c == INVALID_SOCKET) return WSAGetLastError() == WSAEWOULDBLOCK ? IoResult::kTimeout : IoResult::kError;
+    if (c == INVALID_SOCKET)
+        return WSAGetLastError() == WSAEWOULDBLOCK ? IoResult::kTimeout : IoResult::kError;
     PrepareSocket(c);
     // Answers are small and come one at a time: without this, each would wait
     // for the peer's delayed acknowledgement of the one before.
@@ -243,13 +248,16 @@ std::string ProgramDir() {
     size_t sep = path.find_last_of(L"\\/");
     if (sep == std::wstring::npos) return "";
     path.resize(sep + 1);
-    int len = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+    int len = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr,
+                                  0, nullptr, nullptr);
     std::string out(static_cast<size_t>(len), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), out.data(), len, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), out.data(), len,
+                        nullptr, nullptr);
     return out;
 }
 
-std::optional<std::string> CodePageByteToUtf8(const char*, unsigned windows_page, unsigned char byte) {
+std::optional<std::string> CodePageByteToUtf8(const char*, unsigned windows_page,
+                                              unsigned char byte) {
     char in = static_cast<char>(byte);
     wchar_t w[4];
     int n = MultiByteToWideChar(windows_page, MB_ERR_INVALID_CHARS, &in, 1, w, 4);

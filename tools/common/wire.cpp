@@ -32,7 +32,8 @@ std::string OkAnswer(std::string_view plu) {
 }
 
 std::string ErrAnswer(std::string_view plu, std::string_view code, std::string_view text) {
-    return std::string(kErrAnswer) + std::string(plu) + " " + OneLine(code) + " " + OneLine(text) + "\n";
+    return std::string(kErrAnswer) + std::string(plu) + " " + OneLine(code) + " " + OneLine(text) +
+           "\n";
 }
 
 std::optional<Answer> ParseAnswer(std::string_view line) {

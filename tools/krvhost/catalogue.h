@@ -20,7 +20,7 @@ struct CatalogueEntry {
 };
 
 class Catalogue {
-public:
+  public:
     static constexpr int kGroups[] = {101, 102};
 
     static Catalogue Read(const LibraryApi& api);
@@ -35,7 +35,7 @@ public:
     static bool Normalise(const CatalogueEntry& entry, const std::string& value_utf8,
                           std::string* stored_utf8, std::string* error);
 
-private:
+  private:
     std::vector<CatalogueEntry> entries_;
 };
 

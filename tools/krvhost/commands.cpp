@@ -65,7 +65,8 @@ bool Session::Open(const Options& options, std::string* error, int* exit_code) {
     }
     window = std::make_unique<OperationWindow>(stdout, IsTerminal(stdout),
                                                EnableColours(stdout) && !std::getenv("NO_COLOR"));
-    host = std::make_unique<Host>(library.Api(), profile, *window, options.lang.empty() ? nullptr : &translations);
+    host = std::make_unique<Host>(library.Api(), profile, *window,
+                                  options.lang.empty() ? nullptr : &translations);
     host->trace = options.trace;
     if (!host->Start(error)) {
         *exit_code = kExitLibrary;
@@ -99,8 +100,8 @@ int CmdInfo(const Options& options) {
     const struct {
         int code;
         const char* label;
-    } properties[] = {{1, "name"}, {2, "type id"}, {3, "tested with"}, {102, "property 102"},
-                      {103, "property 103"}, {105, "property 105"}};
+    } properties[] = {{1, "name"},           {2, "type id"},        {3, "tested with"},
+                      {102, "property 102"}, {103, "property 103"}, {105, "property 105"}};
     for (const auto& p : properties) {
         char buf[KRV_TEXT_BUFFER] = "";
         api.Wlasciwosci(buf, p.code);
@@ -117,11 +118,13 @@ int CmdParams(const Options& options) {
     for (const CatalogueEntry& e : s->host->GetCatalogue().Entries()) {
         if (e.group != group) {
             group = e.group;
-            Out(std::string(group == Catalogue::kGroups[0] ? "" : "\n") + "Group " + std::to_string(group) + "\n");
+            Out(std::string(group == Catalogue::kGroups[0] ? "" : "\n") + "Group " +
+                std::to_string(group) + "\n");
         }
         std::string line = "  " + Pad(ToUtf8(e.name), 28) + Pad(KindName(e.kind), 9) + "default " +
                            ToUtf8(e.default_value);
-        if (!e.lower.empty() || !e.upper.empty()) line += "  limits " + ToUtf8(e.lower) + ".." + ToUtf8(e.upper);
+        if (!e.lower.empty() || !e.upper.empty())
+            line += "  limits " + ToUtf8(e.lower) + ".." + ToUtf8(e.upper);
         if (e.flags) line += "  flags " + std::to_string(e.flags);
         Out(line + "\n      " + Indented(e.description, "      ") + "\n");
         for (size_t i = 0; i < e.choices.size(); ++i)
@@ -142,7 +145,8 @@ int CmdSet(const Options& options) {
     const std::string& value = options.args[1];
     std::string error;
     if (IsDeviceKey(name)) {
-        if ((SameText(name, "vat") || SameText(name, "vat_prec")) && !CheckRateList(value, &error)) {
+        if ((SameText(name, "vat") || SameText(name, "vat_prec")) &&
+            !CheckRateList(value, &error)) {
             std::fprintf(stderr, "krvhost: %s\n", error.c_str());
             return kExitUsage;
         }
@@ -157,10 +161,11 @@ int CmdSet(const Options& options) {
         }
         s->profile.Set(kParameterSection, ToUtf8(e->name), stored);
     } else {
-        std::fprintf(stderr,
-                     "krvhost: unknown name '%s': not a device setting (name, exchange_dir, vat, vat_prec, "
-                     "format.N), not hidden.NAME and not a parameter of the library (see krvhost params)\n",
-                     name.c_str());
+        std::fprintf(
+            stderr,
+            "krvhost: unknown name '%s': not a device setting (name, exchange_dir, vat, vat_prec, "
+            "format.N), not hidden.NAME and not a parameter of the library (see krvhost params)\n",
+            name.c_str());
         return kExitUsage;
     }
     if (!s->profile.Save(&error)) {
@@ -182,12 +187,17 @@ int CmdGet(const Options& options) {
     if (options.args.size() == 1) {
         const std::string& name = options.args[0];
         std::optional<std::string> v;
-        if (SameText(name, "exchange_dir")) v = ToUtf8(s->host->ExchangeDir());
-        else if (IsDeviceKey(name)) v = s->profile.Get(kDeviceSection, name);
-        else if (name.size() > 7 && SameText(name.substr(0, 7), "hidden.")) v = s->profile.Get(kHiddenSection, name.substr(7));
+        if (SameText(name, "exchange_dir"))
+            v = ToUtf8(s->host->ExchangeDir());
+        else if (IsDeviceKey(name))
+            v = s->profile.Get(kDeviceSection, name);
+        else if (name.size() > 7 && SameText(name.substr(0, 7), "hidden."))
+            v = s->profile.Get(kHiddenSection, name.substr(7));
         else if (const CatalogueEntry* e = catalogue.Find(ToCp1250(name)))
-            v = s->profile.Get(kParameterSection, ToUtf8(e->name)).value_or(ToUtf8(e->default_value));
-        else if (auto h = s->profile.Get(kHiddenSection, name)) v = h;
+            v = s->profile.Get(kParameterSection, ToUtf8(e->name))
+                    .value_or(ToUtf8(e->default_value));
+        else if (auto h = s->profile.Get(kHiddenSection, name))
+            v = h;
         if (!v) {
             std::fprintf(stderr, "krvhost: '%s' is not set\n", name.c_str());
             return kExitFailed;
@@ -205,7 +215,8 @@ int CmdGet(const Options& options) {
         std::string shown = v ? *v : ToUtf8(e.default_value) + "  (default)";
         if (e.kind == KRV_PARAM_CHOICE) {
             long long n = -1;
-            if (ParseInt(v ? *v : ToUtf8(e.default_value), &n) && n >= 0 && n < static_cast<long long>(e.choices.size()))
+            if (ParseInt(v ? *v : ToUtf8(e.default_value), &n) && n >= 0 &&
+                n < static_cast<long long>(e.choices.size()))
                 shown += "  = " + ToUtf8(e.choices[static_cast<size_t>(n)]);
         }
         Out("  " + Pad(ToUtf8(e.name), 28) + shown + "\n");
@@ -226,15 +237,17 @@ int RunExport(Session& s, bool automatic) {
         // leave its files to be taken for that one's.
         int stopped = StopProgramsRunningFrom(host.ExchangeDir() + "SM_eth.exe");
         if (stopped > 0)
-            s.window->Note("krvhost: stopped " + std::to_string(stopped) + " SM_eth.exe still running after the failed export");
+            s.window->Note("krvhost: stopped " + std::to_string(stopped) +
+                           " SM_eth.exe still running after the failed export");
     }
     if (stored) {
-        s.window->Note("krvhost: export finished; result stored (" + std::to_string(host.Result().lines.size()) +
-                       " goods confirmed)");
+        s.window->Note("krvhost: export finished; result stored (" +
+                       std::to_string(host.Result().lines.size()) + " goods confirmed)");
         return kExitOk;
     }
     s.window->Note(std::string("ERROR: krvhost: export failed") +
-                   (InterruptRequested() ? " (interrupted by the user)" : "") + "; no result stored");
+                   (InterruptRequested() ? " (interrupted by the user)" : "") +
+                   "; no result stored");
     return kExitFailed;
 }
 

@@ -15,25 +15,25 @@ namespace krv::host {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;  // the operation failed (export result not stored)
-inline constexpr int kExitUsage = 2;   // bad command line, profile or translation file
-inline constexpr int kExitLibrary = 3; // the library cannot be loaded or registered
+inline constexpr int kExitFailed = 1;   // the operation failed (export result not stored)
+inline constexpr int kExitUsage = 2;    // bad command line, profile or translation file
+inline constexpr int kExitLibrary = 3;  // the library cannot be loaded or registered
 
 struct Options {
     std::string command;
     std::vector<std::string> args;
-    std::string library;                   // empty: the default location
+    std::string library;  // empty: the default location
     std::string profile = "krvhost.ini";
-    std::string lang;                      // translation file, optional
+    std::string lang;  // translation file, optional
     bool trace = false;
-    bool automatic = false;                // export --auto
-    bool keep = false;                     // demo --keep
-    bool digi = false;                     // demo --digi: the scale's own TCP protocol
+    bool automatic = false;  // export --auto
+    bool keep = false;       // demo --keep
+    bool digi = false;       // demo --digi: the scale's own TCP protocol
 };
 
 // Everything one run needs: the library, the profile, the window and the host.
 class Session {
-public:
+  public:
     // False with *error set and *exit_code chosen when something is missing.
     bool Open(const Options& options, std::string* error, int* exit_code);
 

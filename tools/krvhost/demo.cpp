@@ -29,8 +29,9 @@ using tools::ChildProcess;
 // Starts a helper program with its output appended to log_path, in a process
 // group of its own: a Ctrl+C meant for krvhost's export must not take the
 // simulated scale down in the middle of it.
-bool StartHelper(ChildProcess& child, const std::string& program, const std::vector<std::string>& args,
-                 const std::string& log_path, std::string* error) {
+bool StartHelper(ChildProcess& child, const std::string& program,
+                 const std::vector<std::string>& args, const std::string& log_path,
+                 std::string* error) {
     ChildProcess::Setup setup;
     setup.program = program;
     setup.args = args;
@@ -48,7 +49,8 @@ std::string FindProgram(const std::vector<std::string>& names, const std::string
     for (const std::string& name : names) {
         for (const std::string& candidate : {dir + name, dir + "../" + build_folder + "/" + name}) {
             std::error_code ec;
-            if (fs::is_regular_file(candidate, ec)) return fs::path(candidate).lexically_normal().string();
+            if (fs::is_regular_file(candidate, ec))
+                return fs::path(candidate).lexically_normal().string();
         }
     }
     return "";
@@ -69,7 +71,8 @@ fs::path MakeTempDir() {
     std::random_device rd;
     std::mt19937 gen(rd());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path p = fs::temp_directory_path() / ("krvhost-demo-" + std::to_string(gen() % 1000000000));
+        fs::path p =
+            fs::temp_directory_path() / ("krvhost-demo-" + std::to_string(gen() % 1000000000));
         std::error_code ec;
         if (fs::create_directory(p, ec)) return p;
     }
@@ -81,7 +84,8 @@ int WaitForPort(const fs::path& port_file, ChildProcess& sim) {
     for (int waited = 0; waited < 10000; waited += 50) {
         long long port = 0;
         std::string text = ReadFile(port_file);
-        if (text.find('\n') != std::string::npos && ParseInt(text, &port) && port > 0 && port < 65536)
+        if (text.find('\n') != std::string::npos && ParseInt(text, &port) && port > 0 &&
+            port < 65536)
             return static_cast<int>(port);
         if (!sim.Running()) return 0;
         SleepMs(50);
@@ -90,8 +94,9 @@ int WaitForPort(const fs::path& port_file, ChildProcess& sim) {
 }
 
 std::vector<std::string> SimulatorArgs(const fs::path& scale, bool digi) {
-    std::vector<std::string> args = {"--port", "0", "--port-file", (scale / "port").string(), "--state",
-                                     (scale / "state.txt").string()};
+    std::vector<std::string> args = {"--port",      "0",
+                                     "--port-file", (scale / "port").string(),
+                                     "--state",     (scale / "state.txt").string()};
     if (digi) args.insert(args.end(), {"--digi", "--codepage", kDigiCodePage});
     return args;
 }
@@ -119,8 +124,8 @@ void ShowScale(const fs::path& state_file) {
         bool by_piece = rec[137] == '1';
         // printf pads by bytes; widen the field by the name's multi-byte extra.
         int width = static_cast<int>(29 + name.size() - Utf8Length(name));
-        std::printf("  %-8s  %-*s  %7lld.%02lld  %s\n", plu.c_str(), width, name.c_str(), price / 100, price % 100,
-                    by_piece ? "by piece" : "by weight");
+        std::printf("  %-8s  %-*s  %7lld.%02lld  %s\n", plu.c_str(), width, name.c_str(),
+                    price / 100, price % 100, by_piece ? "by piece" : "by weight");
     }
 }
 
@@ -129,7 +134,9 @@ void ShowDigiScale(const std::string& sim_program, const fs::path& scale) {
     const fs::path listing = scale / "listing.txt";
     ChildProcess lister;
     std::string error;
-    if (!StartHelper(lister, sim_program, {"--digi", "--codepage", kDigiCodePage, "--state", (scale / "state.txt").string(), "--list"},
+    if (!StartHelper(lister, sim_program,
+                     {"--digi", "--codepage", kDigiCodePage, "--state",
+                      (scale / "state.txt").string(), "--list"},
                      listing.string(), &error)) {
         std::fprintf(stderr, "krvhost: %s\n", error.c_str());
         return;
@@ -142,10 +149,14 @@ void ShowDigiScale(const std::string& sim_program, const fs::path& scale) {
 }  // namespace
 
 int CmdDemo(const Options& options) {
-    const std::string sm_eth = FindProgram({std::string("SM_eth") + ProgramSuffix(), std::string("sm_eth") + ProgramSuffix()}, "sm_eth");
-    const std::string sim_program = FindProgram({std::string("scale_sim") + ProgramSuffix()}, "scale_sim");
+    const std::string sm_eth = FindProgram(
+        {std::string("SM_eth") + ProgramSuffix(), std::string("sm_eth") + ProgramSuffix()},
+        "sm_eth");
+    const std::string sim_program =
+        FindProgram({std::string("scale_sim") + ProgramSuffix()}, "scale_sim");
     if (sm_eth.empty() || sim_program.empty()) {
-        std::fprintf(stderr, "krvhost: the demo needs %s beside krvhost or in the build tree (tools/%s)\n",
+        std::fprintf(stderr,
+                     "krvhost: the demo needs %s beside krvhost or in the build tree (tools/%s)\n",
                      sm_eth.empty() ? "the SM_eth stand-in" : "the scale simulator",
                      sm_eth.empty() ? "sm_eth" : "scale_sim");
         return kExitUsage;
@@ -169,9 +180,11 @@ int CmdDemo(const Options& options) {
         if (!WriteFile(exchange / "kasa.exp", DemoGoodsFile()) ||
             !fs::copy_file(sm_eth, program, fs::copy_options::overwrite_existing, ec) ||
             !MakeExecutable(program.string()) ||
-            (options.digi && !WriteFile(exchange / "sm_eth.cfg", std::string("[Scale]\r\nProtocol=digi\r\nCodePage=") +
-                                                                     kDigiCodePage + "\r\n"))) {
-            std::fprintf(stderr, "krvhost: cannot prepare the exchange directory %s\n", exchange.string().c_str());
+            (options.digi && !WriteFile(exchange / "sm_eth.cfg",
+                                        std::string("[Scale]\r\nProtocol=digi\r\nCodePage=") +
+                                            kDigiCodePage + "\r\n"))) {
+            std::fprintf(stderr, "krvhost: cannot prepare the exchange directory %s\n",
+                         exchange.string().c_str());
         } else if (!StartHelper(sim, sim_program, SimulatorArgs(scale, options.digi),
                                 (scale / "scale_sim.log").string(), &error)) {
             std::fprintf(stderr, "krvhost: %s\n", error.c_str());
@@ -197,10 +210,11 @@ int CmdDemo(const Options& options) {
             } else {
                 std::printf("krvhost demo: %zu goods in %s\n", DemoGoodsList().size(),
                             (exchange / "kasa.exp").string().c_str());
-                std::printf("krvhost demo: scale simulator on %s, SM_eth stand-in from %s\n", address.c_str(),
-                            sm_eth.c_str());
+                std::printf("krvhost demo: scale simulator on %s, SM_eth stand-in from %s\n",
+                            address.c_str(), sm_eth.c_str());
                 std::printf("krvhost demo: protocol %s\n\n",
-                            options.digi ? "DIGI (the scale's own TCP frames, code page cp852)" : "tarvisco (lines)");
+                            options.digi ? "DIGI (the scale's own TCP frames, code page cp852)"
+                                         : "tarvisco (lines)");
                 Options run = options;
                 run.profile = profile.Path();
                 Session session;
@@ -210,8 +224,10 @@ int CmdDemo(const Options& options) {
                     result = open_code;
                 } else {
                     result = RunExport(session, false);
-                    if (options.digi) ShowDigiScale(sim_program, scale);
-                    else ShowScale(scale / "state.txt");
+                    if (options.digi)
+                        ShowDigiScale(sim_program, scale);
+                    else
+                        ShowScale(scale / "state.txt");
                 }
             }
         }

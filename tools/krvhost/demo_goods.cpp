@@ -6,7 +6,8 @@ namespace krv::host {
 
 const std::vector<DemoGoods>& DemoGoodsList() {
     static const std::vector<DemoGoods> goods = {
-        {101, "1", "Szynka wiejska wędzona", 3499, true, "DOD", "Skład: wieprzowina 92%, sól, przyprawy", 14},
+        {101, "1", "Szynka wiejska wędzona", 3499, true, "DOD",
+         "Skład: wieprzowina 92%, sól, przyprawy", 14},
         {102, "2", "Kiełbasa krakowska sucha", 4290, true, "AKT", "", 30},
         {103, "3", "Ser żółty Gouda", 2899, true, "CEN", "", 21},
         {104, "4", "Pomidory malinowe", 1199, true, "DOD", "Kraj pochodzenia: Polska", 0},
@@ -32,10 +33,10 @@ std::string DemoGoodsFile() {
         // wagowo_ilosciowy;opakowanie;cena_otwarta;kod_opakowania;plu_opakowania;nr_asort;status;
         // opis1;opis2;PKWiU;SWW;TerminW
         std::string price = std::to_string(g.price);
-        out += "PLU;" + std::to_string(g.plu) + ";0;" + g.code + ";" + g.name + ";" + price + ";" + price + ";" +
-               price + ";" + price + ";" + (g.weighed ? "5" : "8") + ";" + (g.weighed ? "2" : "1") + ";" +
-               (g.weighed ? "T;3" : "F;0") + ";F;F;F;0;;1;" + g.status + ";" + g.description + ";;;;" +
-               std::to_string(g.shelf_days) + "\r\n";
+        out += "PLU;" + std::to_string(g.plu) + ";0;" + g.code + ";" + g.name + ";" + price + ";" +
+               price + ";" + price + ";" + price + ";" + (g.weighed ? "5" : "8") + ";" +
+               (g.weighed ? "2" : "1") + ";" + (g.weighed ? "T;3" : "F;0") + ";F;F;F;0;;1;" +
+               g.status + ";" + g.description + ";;;;" + std::to_string(g.shelf_days) + "\r\n";
     }
     return ToCp1250(out);
 }

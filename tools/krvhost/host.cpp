@@ -25,7 +25,8 @@ int32_t KRV_CALL CbParameterValue(void* c, void*, const char* name, char* value)
     H(c)->ParameterValue(name, value);
     return 1;
 }
-int32_t KRV_CALL CbDeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, char* t2, char* dir) {
+int32_t KRV_CALL CbDeviceData(void* c, void*, int32_t* a, int32_t* b, char* t1, char* t2,
+                              char* dir) {
     H(c)->DeviceData(a, b, t1, t2, dir);
     return 1;
 }
@@ -80,12 +81,13 @@ int32_t KRV_CALL CbCounters(void* c, void*, int32_t*, int32_t count) {
     return 1;
 }
 int32_t KRV_CALL CbCountersTime(void* c, void*, int32_t*, int32_t count, const char* time) {
-    H(c)->Trace(KRV_CB_STORE_COUNTERS_TIME, "counters: " + std::to_string(count) + " at " + ToUtf8(Str(time)));
+    H(c)->Trace(KRV_CB_STORE_COUNTERS_TIME,
+                "counters: " + std::to_string(count) + " at " + ToUtf8(Str(time)));
     return 1;
 }
-int32_t KRV_CALL CbAddGoods(void* c, void*, const char* t1, int32_t, const char*, int32_t, const char*,
-                            const char*, int32_t, double, double, double, double, int32_t, int32_t,
-                            const char*) {
+int32_t KRV_CALL CbAddGoods(void* c, void*, const char* t1, int32_t, const char*, int32_t,
+                            const char*, const char*, int32_t, double, double, double, double,
+                            int32_t, int32_t, const char*) {
     H(c)->Trace(KRV_CB_ADD_GOODS_FROM_DEVICE, "goods from the device: " + ToUtf8(Str(t1)));
     return 0;
 }
@@ -128,7 +130,8 @@ const Registration kCallbacks[] = {
 
 }  // namespace
 
-Host::Host(const LibraryApi& api, Profile& profile, OperationWindow& window, const Translations* translations)
+Host::Host(const LibraryApi& api, Profile& profile, OperationWindow& window,
+           const Translations* translations)
     : api_(api), profile_(profile), window_(window), translations_(translations) {}
 
 Host::~Host() { Stop(); }
@@ -205,9 +208,12 @@ void Host::DeviceData(int32_t* first, int32_t* second, char* a300, char* b300, c
 
 void Host::Message(bool replace, int32_t kind, const char* text) {
     std::string t = ToUtf8(Str(text));
-    Trace(replace ? KRV_CB_CHANGE_LAST_MESSAGE : KRV_CB_ADD_MESSAGE, "kind " + std::to_string(kind));
-    if (replace) window_.Replace(kind, t);
-    else window_.Add(kind, t);
+    Trace(replace ? KRV_CB_CHANGE_LAST_MESSAGE : KRV_CB_ADD_MESSAGE,
+          "kind " + std::to_string(kind));
+    if (replace)
+        window_.Replace(kind, t);
+    else
+        window_.Add(kind, t);
 }
 
 int32_t Host::WeightedFormat(int32_t index, char* format300) {
@@ -230,7 +236,8 @@ std::vector<int> Host::Rates(bool hundredths) const {
     std::vector<int> out;
     std::optional<std::string> prec = profile_.Get(kDeviceSection, "vat_prec");
     bool from_prec = hundredths && prec && !Trim(*prec).empty();
-    std::string list = from_prec ? *prec : profile_.Get(kDeviceSection, "vat").value_or("23,8,5,0,-1");
+    std::string list =
+        from_prec ? *prec : profile_.Get(kDeviceSection, "vat").value_or("23,8,5,0,-1");
     for (const std::string& item : Split(list, ',')) {
         long long n = 0;
         if (!ParseInt(item, &n)) continue;
@@ -243,7 +250,8 @@ std::vector<int> Host::Rates(bool hundredths) const {
 
 int32_t Host::VatRate(int32_t index, int32_t* rate, bool hundredths) {
     std::vector<int> rates = Rates(hundredths);
-    Trace(hundredths ? KRV_CB_VAT_RATES_PREC : KRV_CB_VAT_RATES, "VAT rate " + std::to_string(index));
+    Trace(hundredths ? KRV_CB_VAT_RATES_PREC : KRV_CB_VAT_RATES,
+          "VAT rate " + std::to_string(index));
     if (index < 0 || static_cast<size_t>(index) >= rates.size()) return 0;
     if (rate) *rate = rates[static_cast<size_t>(index)];
     return 1;
@@ -265,9 +273,10 @@ int32_t Host::StoreExportResult() {
     }
     result_ = r;
     stored_ = true;
-    window_.Note("krvhost: export result stored: " + std::to_string(r.lines.size()) + " goods confirmed (DOD " +
-                 std::to_string(r.Count("DOD")) + ", AKT " + std::to_string(r.Count("AKT")) + ", CEN " +
-                 std::to_string(r.Count("CEN")) + ", USU " + std::to_string(r.Count("USU")) + ")");
+    window_.Note("krvhost: export result stored: " + std::to_string(r.lines.size()) +
+                 " goods confirmed (DOD " + std::to_string(r.Count("DOD")) + ", AKT " +
+                 std::to_string(r.Count("AKT")) + ", CEN " + std::to_string(r.Count("CEN")) +
+                 ", USU " + std::to_string(r.Count("USU")) + ")");
     return 1;
 }
 
@@ -276,8 +285,10 @@ void Host::RefreshParameters() {
     Trace(KRV_CB_REFRESH_PARAMETERS, "refresh parameters");
     Profile fresh(profile_.Path());
     std::string error;
-    if (fresh.Load(&error)) profile_ = fresh;
-    else window_.Note("WARN: krvhost: " + error);
+    if (fresh.Load(&error))
+        profile_ = fresh;
+    else
+        window_.Note("WARN: krvhost: " + error);
 }
 
 int32_t Host::StoreOther(int32_t code) {

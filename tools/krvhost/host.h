@@ -16,8 +16,9 @@
 namespace krv::host {
 
 class Host {
-public:
-    Host(const LibraryApi& api, Profile& profile, OperationWindow& window, const Translations* translations);
+  public:
+    Host(const LibraryApi& api, Profile& profile, OperationWindow& window,
+         const Translations* translations);
     ~Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
@@ -58,7 +59,7 @@ public:
     void ReleaseResource(const char* resource);
     void Trace(int code, const std::string& what) const;
 
-private:
+  private:
     std::string Value(const std::string& name) const;  // UTF-8
     std::vector<int> Rates(bool hundredths) const;
 

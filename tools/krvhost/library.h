@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "krvdll.h"
 #include "host_os.h"
+#include "krvdll.h"
 
 namespace krv::host {
 
@@ -30,14 +30,14 @@ struct LibraryApi {
 };
 
 class DriverLibrary {
-public:
+  public:
     // Loads the file and looks up all fifteen names. False with *error set
     // when the file cannot be loaded or lacks a name.
     bool Load(const std::string& path, std::string* error);
     const LibraryApi& Api() const { return api_; }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     DynamicLibrary file_;
     LibraryApi api_;
     std::string path_;

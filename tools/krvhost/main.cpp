@@ -23,7 +23,8 @@ const char kUsage[] =
     "                       (--auto: as an automatically started export)\n"
     "  demo [--keep] [--digi]  a whole export against the simulated scale on 127.0.0.1\n"
     "                       (--keep: leave the temporary files in place;\n"
-    "                        --digi: the stand-in and the scale speak the DIGI scale's own protocol)\n"
+    "                        --digi: the stand-in and the scale speak the DIGI scale's own "
+    "protocol)\n"
     "  sales FILE           summary of a sales import file that a register driver wrote\n"
     "\n"
     "options:\n"
@@ -38,7 +39,9 @@ const char kUsage[] =
     "            lines), 2 bad usage or unreadable file,\n"
     "            3 library not loadable\n";
 
-bool NeedsValue(const std::string& a) { return a == "--library" || a == "--profile" || a == "--lang"; }
+bool NeedsValue(const std::string& a) {
+    return a == "--library" || a == "--profile" || a == "--lang";
+}
 
 }  // namespace
 
@@ -61,9 +64,12 @@ int main(int argc, char** argv) {
                 }
                 value = argv[++i];
             }
-            if (a == "--library") o.library = value;
-            else if (a == "--profile") o.profile = value;
-            else o.lang = value;
+            if (a == "--library")
+                o.library = value;
+            else if (a == "--profile")
+                o.profile = value;
+            else
+                o.lang = value;
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--auto") {
@@ -99,6 +105,7 @@ int main(int argc, char** argv) {
     if (o.command == "demo") return CmdDemo(o);
     if (o.command == "sales") return CmdSales(o);
     std::fprintf(stderr, "krvhost: %s\n%s",
-                 o.command.empty() ? "no command given" : ("unknown command " + o.command).c_str(), kUsage);
+                 o.command.empty() ? "no command given" : ("unknown command " + o.command).c_str(),
+                 kUsage);
     return kExitUsage;
 }

@@ -130,7 +130,8 @@ void Profile::Set(const std::string& section, const std::string& key, const std:
         }
     }
     if (!found) {
-        if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back(Line{"", section, "", "", false});
+        if (!lines_.empty() && !Trim(lines_.back().text).empty())
+            lines_.push_back(Line{"", section, "", "", false});
         Line heading;
         heading.text = "[" + section + "]";
         heading.section = section;
@@ -141,7 +142,8 @@ void Profile::Set(const std::string& section, const std::string& key, const std:
     lines_.insert(lines_.begin() + static_cast<long>(insert_at), entry);
 }
 
-std::vector<std::pair<std::string, std::string>> Profile::Entries(const std::string& section) const {
+std::vector<std::pair<std::string, std::string>> Profile::Entries(
+    const std::string& section) const {
     std::vector<std::pair<std::string, std::string>> out;
     for (const Line& l : lines_)
         if (!l.key.empty() && SameText(l.section, section)) out.emplace_back(l.key, l.value);

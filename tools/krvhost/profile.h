@@ -21,7 +21,7 @@ inline constexpr const char* kParameterSection = "parameters";
 inline constexpr const char* kHiddenSection = "hidden";
 
 class Profile {
-public:
+  public:
     Profile() = default;
     explicit Profile(std::string path) : path_(std::move(path)) {}
 
@@ -44,7 +44,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     struct Line {
         std::string text;     // the line as written (without line end)
         std::string section;  // the section it belongs to

@@ -22,7 +22,8 @@ ExportResult ParseExportResult(const std::string& text) {
         if (Trim(line).empty()) continue;
         std::vector<std::string> f = Split(line, ';');
         ResultLine l;
-        bool ok = f.size() == 5 && f[0] == "PLU" && ParseInt(f[1], &l.plu) && ParseInt(f[2], &l.koldod) &&
+        bool ok = f.size() == 5 && f[0] == "PLU" && ParseInt(f[1], &l.plu) &&
+                  ParseInt(f[2], &l.koldod) &&
                   (f[4] == "DOD" || f[4] == "AKT" || f[4] == "CEN" || f[4] == "USU");
         if (!ok) {
             r.malformed.push_back(number);

@@ -8,14 +8,26 @@ namespace krv::host {
 
 namespace {
 
-enum class Section { kNone, kGoods, kOperations, kHourly, kCurrencies, kFinance, kCashState, kFlags, kTail };
+enum class Section {
+    kNone,
+    kGoods,
+    kOperations,
+    kHourly,
+    kCurrencies,
+    kFinance,
+    kCashState,
+    kFlags,
+    kTail
+};
 
-const char* const kFinanceKeys[] = {"WPLATY",     "WYPLATY",      "RABATY",      "ZWROT_OPAKOWAN",
-                                    "SPRZEDAZ_OPAKOWAN", "FPLATN_BON", "FPLATN_CZEK", "FPLATN_KARTA",
-                                    "FPLATN_INNE", "IL_KOSZYKOW", "IL_LINII_PAR"};
-const char* const kFlagKeys[] = {"FISK_Z_PLU",  "NADPISZ_FISK", "NADPISZ_OPAK",
-                                 "PODSUMUJ_OPAK", "NADPISZ_PLU", "DOKLEJ_PLU"};
-const char* const kOtherKinds[] = {"OP_WPL", "OP_WYPL", "OP_STORNO", "OP_ANUL", "OP_OTW_ZW", "OP_ZAMK_ZM"};
+const char* const kFinanceKeys[] = {"WPLATY",         "WYPLATY",           "RABATY",
+                                    "ZWROT_OPAKOWAN", "SPRZEDAZ_OPAKOWAN", "FPLATN_BON",
+                                    "FPLATN_CZEK",    "FPLATN_KARTA",      "FPLATN_INNE",
+                                    "IL_KOSZYKOW",    "IL_LINII_PAR"};
+const char* const kFlagKeys[] = {"FISK_Z_PLU",    "NADPISZ_FISK", "NADPISZ_OPAK",
+                                 "PODSUMUJ_OPAK", "NADPISZ_PLU",  "DOKLEJ_PLU"};
+const char* const kOtherKinds[] = {"OP_WPL",  "OP_WYPL",   "OP_STORNO",
+                                   "OP_ANUL", "OP_OTW_ZW", "OP_ZAMK_ZM"};
 
 bool Int(const std::string& s, long long* out) { return ParseInt(s, out); }
 
@@ -94,9 +106,12 @@ SalesFile Reader::Read(std::string_view text) {
 
 bool Reader::SectionHead(const std::string& line) {
     static const std::pair<const char*, Section> kHeads[] = {
-        {"[TOWAROWE]", Section::kGoods},          {"[OPERACJE]", Section::kOperations},
-        {"[RAPORT_GODZINOWY]", Section::kHourly}, {"[RAPORT_WALUTOWY]", Section::kCurrencies},
-        {"[FINANSOWE]", Section::kFinance},       {"[STAN_KASY]", Section::kCashState},
+        {"[TOWAROWE]", Section::kGoods},
+        {"[OPERACJE]", Section::kOperations},
+        {"[RAPORT_GODZINOWY]", Section::kHourly},
+        {"[RAPORT_WALUTOWY]", Section::kCurrencies},
+        {"[FINANSOWE]", Section::kFinance},
+        {"[STAN_KASY]", Section::kCashState},
         {"[FLAGI]", Section::kFlags}};
     for (const auto& [head, section] : kHeads) {
         if (line != head) continue;
@@ -161,8 +176,9 @@ void Reader::Line(const std::string& line) {
             break;
         case Section::kHourly: {
             SalesHour h;
-            ok = f.size() == 5 && f[0] == "GODZ" && Ints(f, 1, {&h.hour, &h.value, &h.baskets, &h.lines}) &&
-                 h.hour >= 0 && h.hour <= 23;
+            ok = f.size() == 5 && f[0] == "GODZ" &&
+                 Ints(f, 1, {&h.hour, &h.value, &h.baskets, &h.lines}) && h.hour >= 0 &&
+                 h.hour <= 23;
             if (ok) file_.hours.push_back(h);
             break;
         }

@@ -54,7 +54,7 @@ struct SalesPayment {
 };
 
 struct SalesReceipt {
-    int line = 0;  // of its [Paragon nr N] line
+    int line = 0;                 // of its [Paragon nr N] line
     bool registerReport = false;  // KSK: no positions follow
     long long first = 0, number = 0, positionCount = 0, paymentCount = 0, discount = 0, last = 0;
     std::string opt1, opt2, text, opt3, date;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <map>
 
-#include "sales_file.h"
 #include "files.h"
+#include "sales_file.h"
 #include "text.h"
 
 namespace krv::host {
@@ -37,11 +37,16 @@ const char* PaymentName(long long type) {
 // What each line of the financial section counts.
 const char* FinanceName(const std::string& key) {
     static const std::pair<const char*, const char*> kNames[] = {
-        {"WPLATY", "cash deposits"},          {"WYPLATY", "withdrawals"},
-        {"RABATY", "discounts"},              {"ZWROT_OPAKOWAN", "bottles returned"},
-        {"SPRZEDAZ_OPAKOWAN", "bottle deposits sold"}, {"FPLATN_BON", "paid by vouchers"},
-        {"FPLATN_CZEK", "paid by cheques"},   {"FPLATN_KARTA", "paid by cards"},
-        {"FPLATN_INNE", "paid by other means"}, {"IL_KOSZYKOW", "baskets (receipts)"},
+        {"WPLATY", "cash deposits"},
+        {"WYPLATY", "withdrawals"},
+        {"RABATY", "discounts"},
+        {"ZWROT_OPAKOWAN", "bottles returned"},
+        {"SPRZEDAZ_OPAKOWAN", "bottle deposits sold"},
+        {"FPLATN_BON", "paid by vouchers"},
+        {"FPLATN_CZEK", "paid by cheques"},
+        {"FPLATN_KARTA", "paid by cards"},
+        {"FPLATN_INNE", "paid by other means"},
+        {"IL_KOSZYKOW", "baskets (receipts)"},
         {"IL_LINII_PAR", "receipt lines"}};
     for (const auto& [k, name] : kNames)
         if (key == k) return name;
@@ -60,14 +65,16 @@ const char* OtherName(const std::string& kind) {
 
 // Cash-state lines whose value is an amount in the smallest unit.
 bool CashAmount(const std::string& key) {
-    static const char* const kAmounts[] = {"KAS_STANKASY", "KAS_KARTY", "KAS_BONY", "KAS_CZEKI",
-                                           "KAS_PRZELEWY", "KAS_DODFPLAT", "KAS_INNEFPLAT",
-                                           "KAS_WART_PAR_ANULOWANYCH", "KAS_WART_STORNO"};
+    static const char* const kAmounts[] = {
+        "KAS_STANKASY",   "KAS_KARTY",    "KAS_BONY",      "KAS_CZEKI",
+        "KAS_PRZELEWY",   "KAS_DODFPLAT", "KAS_INNEFPLAT", "KAS_WART_PAR_ANULOWANYCH",
+        "KAS_WART_STORNO"};
     for (const char* k : kAmounts)
         if (key == k) return true;
     const bool currency = key.rfind("KAS_WAL", 0) == 0;
-    return currency && (key.size() > 5 && (key.rfind("_STAN") == key.size() - 5 ||
-                                           (key.size() > 7 && key.rfind("_BILANS") == key.size() - 7)));
+    return currency &&
+           (key.size() > 5 && (key.rfind("_STAN") == key.size() - 5 ||
+                               (key.size() > 7 && key.rfind("_BILANS") == key.size() - 7)));
 }
 
 void Positions(const std::vector<SalesPosition>& positions, std::ostream& out) {
@@ -80,8 +87,9 @@ void Positions(const std::vector<SalesPosition>& positions, std::ostream& out) {
 
 void Payments(const std::vector<SalesPayment>& payments, std::ostream& out) {
     for (const SalesPayment& p : payments) {
-        out << "    payment " << Pad(PaymentName(p.type), 12) << PadLeft(std::to_string(p.amount), 10)
-            << " x " << p.multiplier << "/100 = " << Money(p.Counted());
+        out << "    payment " << Pad(PaymentName(p.type), 12)
+            << PadLeft(std::to_string(p.amount), 10) << " x " << p.multiplier
+            << "/100 = " << Money(p.Counted());
         if (!p.text.empty()) out << "  \"" << ToUtf8(p.text) << "\"";
         if (p.last) out << "  (last)";
         out << "\n";
@@ -95,8 +103,8 @@ std::string Zloty(long double grosze) {
     // Every 64-bit amount the file can hold is shown exactly.
     if (rounded >= -9223372036854775807.0L && rounded <= 9223372036854775807.0L) {
         const long long g = static_cast<long long>(rounded);
-        const unsigned long long a = g < 0 ? 0ULL - static_cast<unsigned long long>(g)
-                                           : static_cast<unsigned long long>(g);
+        const unsigned long long a =
+            g < 0 ? 0ULL - static_cast<unsigned long long>(g) : static_cast<unsigned long long>(g);
         std::string text = g < 0 ? "-" : "";
         text += std::to_string(a / 100);
         text += '.';
@@ -117,33 +125,38 @@ void PrintSalesSummary(const SalesFile& f, std::ostream& out) {
     long double goodsTotal = 0;
     for (const SalesGoods& g : f.goods) {
         const bool byNumber = !g.number.empty();
-        out << "  " << (byNumber ? "number  " : "barcode ") << Pad(ToUtf8(byNumber ? g.number : g.barcode), 16)
-            << " qty " << PadLeft(std::to_string(g.quantity), 8) << "  " << PadLeft(Money(g.value), 14) << "\n";
+        out << "  " << (byNumber ? "number  " : "barcode ")
+            << Pad(ToUtf8(byNumber ? g.number : g.barcode), 16) << " qty "
+            << PadLeft(std::to_string(g.quantity), 8) << "  " << PadLeft(Money(g.value), 14)
+            << "\n";
         goodsTotal += g.value;
     }
     out << "  " << Pad("total", 29) << "  " << PadLeft(Money(goodsTotal), 20) << "\n";
 
     out << "\nOperation parameters\n";
-    for (const auto& [name, value] : f.parameters) out << "  " << ToUtf8(name) << " = " << ToUtf8(value) << "\n";
+    for (const auto& [name, value] : f.parameters)
+        out << "  " << ToUtf8(name) << " = " << ToUtf8(value) << "\n";
 
     out << "\nHourly report\n";
     for (const SalesHour& h : f.hours) {
-        out << "  " << (h.hour < 10 ? "0" : "") << h.hour << ":00" << "  " << PadLeft(Money(h.value), 14) << "  baskets " << h.baskets << "  lines "
+        out << "  " << (h.hour < 10 ? "0" : "") << h.hour << ":00"
+            << "  " << PadLeft(Money(h.value), 14) << "  baskets " << h.baskets << "  lines "
             << h.lines << "\n";
     }
 
     out << "\nCurrency report\n";
     for (const SalesCurrency& c : f.currencies)
-        out << "  " << Pad(ToUtf8(c.name), 8) << " rate " << c.rate << "  amount " << Money(c.amount) << "\n";
+        out << "  " << Pad(ToUtf8(c.name), 8) << " rate " << c.rate << "  amount "
+            << Money(c.amount) << "\n";
 
     out << "\nFinancial\n";
     for (const SalesVat& v : f.vat)
-        out << "  VAT " << v.taxno << ": net " << Money(v.netto) << ", VAT " << Money(v.vat) << ", gross "
-            << Money(v.brutto) << "\n";
+        out << "  VAT " << v.taxno << ": net " << Money(v.netto) << ", VAT " << Money(v.vat)
+            << ", gross " << Money(v.brutto) << "\n";
     for (const auto& [key, value] : f.finance) {
         const bool count = key == "IL_KOSZYKOW" || key == "IL_LINII_PAR";
-        out << "  " << Pad(key, 18) << " " << Pad(FinanceName(key), 21) << PadLeft(count ? std::to_string(value) : Money(value), 14)
-            << "\n";
+        out << "  " << Pad(key, 18) << " " << Pad(FinanceName(key), 21)
+            << PadLeft(count ? std::to_string(value) : Money(value), 14) << "\n";
     }
 
     if (!f.cashState.empty()) {
@@ -156,12 +169,14 @@ void PrintSalesSummary(const SalesFile& f, std::ostream& out) {
     }
 
     out << "\nFlags\n";
-    for (const auto& [key, value] : f.flags) out << "  " << Pad(key, 14) << " " << (value ? "yes" : "no") << "\n";
+    for (const auto& [key, value] : f.flags)
+        out << "  " << Pad(key, 14) << " " << (value ? "yes" : "no") << "\n";
 
     out << "\nReceipts (" << f.receipts.size() << ")\n";
     for (const SalesReceipt& r : f.receipts) {
-        out << "  receipt " << r.number << (r.registerReport ? " (register report)" : " (sale)") << "  " << r.date
-            << "  " << r.positionCount << " positions, " << r.paymentCount << " payments";
+        out << "  receipt " << r.number << (r.registerReport ? " (register report)" : " (sale)")
+            << "  " << r.date << "  " << r.positionCount << " positions, " << r.paymentCount
+            << " payments";
         if (r.discount != 0) out << ", discount " << Money(r.discount);
         if (!r.text.empty()) out << "  \"" << ToUtf8(r.text) << "\"";
         out << "\n";
@@ -171,8 +186,8 @@ void PrintSalesSummary(const SalesFile& f, std::ostream& out) {
 
     out << "\nOther operations (" << f.others.size() << ")\n";
     for (const SalesOther& o : f.others) {
-        out << "  " << OtherName(o.kind) << "  " << o.date << "  \"" << ToUtf8(o.text1) << "\" \"" << ToUtf8(o.text2)
-            << "\"  numbers " << o.n1 << ", " << o.n2 << "\n";
+        out << "  " << OtherName(o.kind) << "  " << o.date << "  \"" << ToUtf8(o.text1) << "\" \""
+            << ToUtf8(o.text2) << "\"  numbers " << o.n1 << ", " << o.n2 << "\n";
         Positions(o.positions, out);
         Payments(o.payments, out);
     }
@@ -185,27 +200,33 @@ void PrintSalesSummary(const SalesFile& f, std::ostream& out) {
     }();
     long double gross = 0;
     for (const SalesVat& v : f.vat) gross += v.brutto;
-    out << "  sales by VAT rate" << (fromGoods ? " (none: the totals come from the goods lines)" : "") << "\n";
-    for (const SalesVat& v : f.vat) out << "    VAT " << v.taxno << "  " << PadLeft(Money(v.brutto), 16) << "\n";
+    out << "  sales by VAT rate"
+        << (fromGoods ? " (none: the totals come from the goods lines)" : "") << "\n";
+    for (const SalesVat& v : f.vat)
+        out << "    VAT " << v.taxno << "  " << PadLeft(Money(v.brutto), 16) << "\n";
     out << "  sales total          " << Money(fromGoods ? goodsTotal : gross)
         << (fromGoods ? " (by goods lines)" : " (by VAT lines)") << "\n";
     out << "  payments by means\n";
-    static const std::pair<const char*, const char*> kMeans[] = {
-        {"FPLATN_BON", "vouchers"}, {"FPLATN_CZEK", "cheques"}, {"FPLATN_KARTA", "cards"}, {"FPLATN_INNE", "other means"}};
-    for (const auto& [key, name] : kMeans) out << "    " << Pad(name, 12) << PadLeft(Money(f.Finance(key).value_or(0)), 16) << "\n";
+    static const std::pair<const char*, const char*> kMeans[] = {{"FPLATN_BON", "vouchers"},
+                                                                 {"FPLATN_CZEK", "cheques"},
+                                                                 {"FPLATN_KARTA", "cards"},
+                                                                 {"FPLATN_INNE", "other means"}};
+    for (const auto& [key, name] : kMeans)
+        out << "    " << Pad(name, 12) << PadLeft(Money(f.Finance(key).value_or(0)), 16) << "\n";
     std::map<long long, long double> byType;
     for (const SalesReceipt& r : f.receipts)
         for (const SalesPayment& p : r.payments) byType[p.type] += p.Counted();
     if (!byType.empty()) {
         out << "  payments on the receipts\n";
         for (const auto& [type, sum] : byType)
-            out << "    " << Pad(PaymentName(type), 12) << PadLeft(Money(sum), 16) << "  (type " << type << ")\n";
+            out << "    " << Pad(PaymentName(type), 12) << PadLeft(Money(sum), 16) << "  (type "
+                << type << ")\n";
     }
     size_t sales = 0;
     for (const SalesReceipt& r : f.receipts) sales += r.registerReport ? 0 : 1;
-    out << "  receipts             " << f.Finance("IL_KOSZYKOW").value_or(0) << " counted by the register, "
-        << f.receipts.size() << " in the file (" << sales << " sales, " << f.receipts.size() - sales
-        << " register reports)\n";
+    out << "  receipts             " << f.Finance("IL_KOSZYKOW").value_or(0)
+        << " counted by the register, " << f.receipts.size() << " in the file (" << sales
+        << " sales, " << f.receipts.size() - sales << " register reports)\n";
 }
 
 int RunSales(const std::string& path, std::ostream& out, std::ostream& err) {
@@ -218,9 +239,11 @@ int RunSales(const std::string& path, std::ostream& out, std::ostream& err) {
     const SalesFile f = ParseSalesFile(text);
     out << "Sales import file " << path << "\n";
     PrintSalesSummary(f, out);
-    for (const SalesProblem& p : f.problems) err << "krvhost: " << path << ":" << p.line << ": " << p.what << "\n";
+    for (const SalesProblem& p : f.problems)
+        err << "krvhost: " << path << ":" << p.line << ": " << p.what << "\n";
     if (!f.problems.empty()) {
-        out << "\n" << f.problems.size() << (f.problems.size() == 1 ? " problem" : " problems")
+        out << "\n"
+            << f.problems.size() << (f.problems.size() == 1 ? " problem" : " problems")
             << " found (listed on standard error)\n";
         return 1;
     }

@@ -23,7 +23,8 @@ std::vector<std::string> Split(std::string_view s, char delimiter) {
     size_t start = 0;
     while (true) {
         size_t at = s.find(delimiter, start);
-        out.emplace_back(s.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+        out.emplace_back(
+            s.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
         if (at == std::string_view::npos) return out;
         start = at + 1;
     }

@@ -17,10 +17,14 @@ std::string Unescape(const std::string& s) {
             continue;
         }
         char next = s[++i];
-        if (next == 'n') out += "\r\n";
-        else if (next == 't') out += '\t';
-        else if (next == '\\') out += '\\';
-        else out += std::string("\\") + next;
+        if (next == 'n')
+            out += "\r\n";
+        else if (next == 't')
+            out += '\t';
+        else if (next == '\\')
+            out += '\\';
+        else
+            out += std::string("\\") + next;
     }
     return out;
 }
@@ -70,7 +74,8 @@ bool Translations::Parse(const std::string& text, std::string* error) {
     return true;
 }
 
-std::optional<std::string> Translations::Find(const std::string& section, const std::string& key) const {
+std::optional<std::string> Translations::Find(const std::string& section,
+                                              const std::string& key) const {
     auto it = texts_.find(section + "/" + key);
     if (it == texts_.end()) return std::nullopt;
     return it->second;

@@ -11,14 +11,14 @@
 namespace krv::host {
 
 class Translations {
-public:
+  public:
     bool Load(const std::string& path, std::string* error);
     bool Parse(const std::string& text, std::string* error);
     // The Windows-1250 text for a section and key, if the file has one.
     std::optional<std::string> Find(const std::string& section, const std::string& key) const;
     size_t Size() const { return texts_.size(); }
 
-private:
+  private:
     std::map<std::string, std::string> texts_;  // "section/key" -> Windows-1250
 };
 

@@ -22,8 +22,10 @@ struct Parts {
 
 Parts Split(int kind, const std::string& text) {
     Parts p;
-    if (kind == KRV_MSG_WARNING) p.marker = "WARN: ";
-    else if (kind == KRV_MSG_ERROR) p.marker = "ERROR: ";
+    if (kind == KRV_MSG_WARNING)
+        p.marker = "WARN: ";
+    else if (kind == KRV_MSG_ERROR)
+        p.marker = "ERROR: ";
     size_t sep = text.find(KRV_STATUS_SEPARATOR);
     if (sep == std::string::npos) {
         p.message = text;
@@ -39,7 +41,8 @@ Parts Split(int kind, const std::string& text) {
 
 std::string Padding(const Parts& p) {
     size_t used = Utf8Length(p.marker) + Utf8Length(p.message);
-    return std::string(used + 1 < OperationWindow::kStatusColumn ? OperationWindow::kStatusColumn - used : 1, ' ');
+    return std::string(
+        used + 1 < OperationWindow::kStatusColumn ? OperationWindow::kStatusColumn - used : 1, ' ');
 }
 
 }  // namespace
@@ -58,8 +61,10 @@ std::string OperationWindow::Show(int kind, const std::string& text) const {
     out += p.message;
     if (p.has_status) {
         out += Padding(p);
-        if (p.status == "OK") out += std::string(kReset) + kGreen + kBold + p.status;
-        else out += std::string(kReset) + kBold + p.status;
+        if (p.status == "OK")
+            out += std::string(kReset) + kGreen + kBold + p.status;
+        else
+            out += std::string(kReset) + kBold + p.status;
     }
     return out + kReset;
 }

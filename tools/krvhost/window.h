@@ -13,7 +13,7 @@
 namespace krv::host {
 
 class OperationWindow {
-public:
+  public:
     OperationWindow(std::FILE* out, bool terminal, bool colours)
         : out_(out), terminal_(terminal), colours_(colours) {}
 
@@ -34,15 +34,15 @@ public:
     // Column at which the status column starts.
     static constexpr size_t kStatusColumn = 52;
 
-private:
+  private:
     std::string Show(int kind, const std::string& text) const;
     void Count(int kind);
 
     std::FILE* out_;
     bool terminal_;
     bool colours_;
-    bool open_ = false;      // the last line has no line end yet (terminal)
-    std::string last_;       // the last line written (plain output)
+    bool open_ = false;  // the last line has no line end yet (terminal)
+    std::string last_;   // the last line written (plain output)
     int last_kind_ = -1;
     int warnings_ = 0;
     int errors_ = 0;

@@ -33,7 +33,8 @@ int RejectedAnswer(const std::vector<uint32_t>& plus, const Options& options) {
 
 // Reads until buffer holds a whole frame; false when the connection ended or
 // a stop was requested.
-bool ReadFrame(const tools::Socket& s, std::string* buffer, std::string* frame, const volatile std::sig_atomic_t& stop) {
+bool ReadFrame(const tools::Socket& s, std::string* buffer, std::string* frame,
+               const volatile std::sig_atomic_t& stop) {
     for (;;) {
         size_t size = tools::digi::FrameSize(*buffer);
         if (size == SIZE_MAX) {
@@ -67,10 +68,12 @@ unsigned char ApplyDigiFrame(std::string_view bytes, DigiSessionContext& ctx) {
                 (bytes.size() > 16 ? " ..." : ""));
         return tools::digi::kNak;
     }
-    std::vector<uint32_t> plus = frame->kind == Frame::Kind::kWrite ? std::vector<uint32_t>{frame->record.plu}
-                                                                    : frame->deleted;
+    std::vector<uint32_t> plus = frame->kind == Frame::Kind::kWrite
+                                     ? std::vector<uint32_t>{frame->record.plu}
+                                     : frame->deleted;
     if (int answer = RejectedAnswer(plus, ctx.options); answer >= 0) {
-        ctx.log("PLU " + std::to_string(plus.front()) + " answered with byte " + std::to_string(answer));
+        ctx.log("PLU " + std::to_string(plus.front()) + " answered with byte " +
+                std::to_string(answer));
         return static_cast<unsigned char>(answer);
     }
     switch (frame->kind) {
@@ -80,7 +83,8 @@ unsigned char ApplyDigiFrame(std::string_view bytes, DigiSessionContext& ctx) {
             break;
         case Frame::Kind::kDelete:
             for (uint32_t plu : frame->deleted)
-                ctx.log("PLU " + std::to_string(plu) + (ctx.table.Erase(plu) ? " deleted" : " deleted (was not held)"));
+                ctx.log("PLU " + std::to_string(plu) +
+                        (ctx.table.Erase(plu) ? " deleted" : " deleted (was not held)"));
             break;
         case Frame::Kind::kClear:
             ctx.table.Clear();

@@ -39,7 +39,8 @@ std::string JsonLines(const std::vector<TextLine>& lines, const tools::CodePage&
     std::string out = "[";
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i) out += ",";
-        out += "{\"font\":" + std::to_string(lines[i].font) + ",\"text\":" + JsonString(page.ToUtf8(lines[i].text)) + "}";
+        out += "{\"font\":" + std::to_string(lines[i].font) +
+               ",\"text\":" + JsonString(page.ToUtf8(lines[i].text)) + "}";
     }
     return out + "]";
 }
@@ -54,7 +55,9 @@ std::string Pad(const std::string& utf8, size_t width) {
 
 }  // namespace
 
-void DigiTable::Put(const PluRecord& record, std::string frame) { plus_[record.plu] = {record, std::move(frame)}; }
+void DigiTable::Put(const PluRecord& record, std::string frame) {
+    plus_[record.plu] = {record, std::move(frame)};
+}
 
 const PluRecord* DigiTable::Find(uint32_t plu) const {
     auto it = plus_.find(plu);
@@ -104,12 +107,16 @@ std::string DigiTable::Json(const tools::CodePage& page) const {
                ",\"print_sell_date\":" + JsonBool(r.print_sell_date) +
                ",\"print_use_by_date\":" + JsonBool(r.print_use_by_date) +
                ",\"print_packed_date\":" + JsonBool(r.print_packed_date) +
-               ",\"print_packed_time\":" + JsonBool(r.print_packed_time) + ",\"price\":" + std::to_string(r.price) +
+               ",\"print_packed_time\":" + JsonBool(r.print_packed_time) +
+               ",\"price\":" + std::to_string(r.price) +
                ",\"label_format\":" + std::to_string(r.label_format) +
-               ",\"barcode_format\":" + std::to_string(r.barcode_format) + ",\"barcode\":" + JsonString(r.barcode) +
-               ",\"sell_by_days\":" + JsonOptional(r.sell_by_days) + ",\"use_by_days\":" + JsonOptional(r.use_by_days) +
+               ",\"barcode_format\":" + std::to_string(r.barcode_format) +
+               ",\"barcode\":" + JsonString(r.barcode) +
+               ",\"sell_by_days\":" + JsonOptional(r.sell_by_days) +
+               ",\"use_by_days\":" + JsonOptional(r.use_by_days) +
                ",\"special_message\":" + JsonOptional(r.special_message) +
-               ",\"ingredient_number\":" + JsonOptional(r.ingredient_number) + ",\"name\":" + JsonLines(r.name, page) +
+               ",\"ingredient_number\":" + JsonOptional(r.ingredient_number) +
+               ",\"name\":" + JsonLines(r.name, page) +
                ",\"text_block\":" + JsonLines(r.text_block, page) + "}";
     }
     return out + "\n]}\n";
@@ -118,14 +125,16 @@ std::string DigiTable::Json(const tools::CodePage& page) const {
 std::string DigiTable::Listing(const tools::CodePage& page) const {
     std::string out = std::to_string(plus_.size()) + (plus_.size() == 1 ? " PLU" : " PLUs") + "\n";
     if (plus_.empty()) return out;
-    out += "  PLU       " + Pad("name", 29) + "       price  sold       label  barcode          lines\n";
+    out += "  PLU       " + Pad("name", 29) +
+           "       price  sold       label  barcode          lines\n";
     for (const auto& [plu, e] : plus_) {
         const PluRecord& r = e.record;
         std::string name = r.name.empty() ? "" : page.ToUtf8(r.name[0].text);
         char price[32], tail[96];
         std::snprintf(price, sizeof price, "%7u.%02u", r.price / 100, r.price % 100);
-        std::snprintf(tail, sizeof tail, "  %-9s  %2d/%-2d  %-14s  %zu+%zu", r.by_piece ? "by piece" : "by weight",
-                      r.label_format, r.barcode_format, r.barcode.c_str(), r.name.size(), r.text_block.size());
+        std::snprintf(tail, sizeof tail, "  %-9s  %2d/%-2d  %-14s  %zu+%zu",
+                      r.by_piece ? "by piece" : "by weight", r.label_format, r.barcode_format,
+                      r.barcode.c_str(), r.name.size(), r.text_block.size());
         out += "  " + Plu8(plu) + "  " + Pad(name, 29) + "  " + price + tail + "\n";
     }
     return out;

@@ -18,7 +18,7 @@
 namespace krv::scalesim {
 
 class DigiTable {
-public:
+  public:
     // Stores (or replaces) the PLU of a decoded write frame.
     void Put(const tools::digi::PluRecord& record, std::string frame);
     bool Erase(uint32_t plu) { return plus_.erase(plu) > 0; }
@@ -36,7 +36,7 @@ public:
     // and barcode formats, barcode, lines.
     std::string Listing(const tools::CodePage& page) const;
 
-private:
+  private:
     struct Entry {
         tools::digi::PluRecord record;
         std::string frame;

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     using namespace krv;
     scalesim::Options options;
     std::string error;
-    if (!scalesim::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
+    if (!scalesim::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), &options,
+                                &error)) {
         std::fprintf(stderr, "scale_sim: %s\n%s", error.c_str(), scalesim::Usage().c_str());
         return 2;
     }
@@ -44,8 +45,8 @@ int main(int argc, char** argv) {
     if (options.digi || options.list) {
         page = tools::CodePage::Named(options.codepage);
         if (!page) {
-            std::fprintf(stderr, "scale_sim: unknown code page %s (known: %s)\n", options.codepage.c_str(),
-                         tools::CodePage::KnownNames());
+            std::fprintf(stderr, "scale_sim: unknown code page %s (known: %s)\n",
+                         options.codepage.c_str(), tools::CodePage::KnownNames());
             return 2;
         }
     }
@@ -54,7 +55,8 @@ int main(int argc, char** argv) {
         if (std::optional<std::string> text = tools::ReadWholeFile(options.state_file)) {
             std::optional<scalesim::DigiTable> loaded = scalesim::DigiTable::Parse(*text, &error);
             if (!loaded) {
-                std::fprintf(stderr, "scale_sim: %s: %s\n", options.state_file.c_str(), error.c_str());
+                std::fprintf(stderr, "scale_sim: %s: %s\n", options.state_file.c_str(),
+                             error.c_str());
                 return 2;
             }
             digi_table = std::move(*loaded);
@@ -65,15 +67,18 @@ int main(int argc, char** argv) {
         if (std::optional<std::string> text = tools::ReadWholeFile(options.state_file)) {
             std::optional<scalesim::PluTable> loaded = scalesim::PluTable::Parse(*text, &error);
             if (!loaded) {
-                std::fprintf(stderr, "scale_sim: %s: %s\n", options.state_file.c_str(), error.c_str());
+                std::fprintf(stderr, "scale_sim: %s: %s\n", options.state_file.c_str(),
+                             error.c_str());
                 return 2;
             }
             table = std::move(*loaded);
         }
     }
     if (options.list) {
-        if (options.digi) std::fputs(digi_table.Listing(*page).c_str(), stdout);
-        else std::printf("%zu PLU%s\n", table.Size(), table.Size() == 1 ? "" : "s");
+        if (options.digi)
+            std::fputs(digi_table.Listing(*page).c_str(), stdout);
+        else
+            std::printf("%zu PLU%s\n", table.Size(), table.Size() == 1 ? "" : "s");
         return 0;
     }
     // The table is only turned into text for a file that was asked for: it
@@ -98,15 +103,18 @@ int main(int argc, char** argv) {
     tools::NetStartup();
     tools::Socket listener = tools::Listen("127.0.0.1", options.port, &error);
     if (!listener.Valid()) {
-        std::fprintf(stderr, "scale_sim: cannot listen on 127.0.0.1:%d: %s\n", options.port, error.c_str());
+        std::fprintf(stderr, "scale_sim: cannot listen on 127.0.0.1:%d: %s\n", options.port,
+                     error.c_str());
         return 1;
     }
     int port = tools::LocalPort(listener);
-    if (!options.port_file.empty() && !tools::WriteFileAtomically(options.port_file, std::to_string(port) + "\n")) {
+    if (!options.port_file.empty() &&
+        !tools::WriteFileAtomically(options.port_file, std::to_string(port) + "\n")) {
         std::fprintf(stderr, "scale_sim: cannot write %s\n", options.port_file.c_str());
         return 1;
     }
-    log("listening on 127.0.0.1:" + std::to_string(port) + ", holding " + std::to_string(options.digi ? digi_table.Size() : table.Size()) + " PLUs");
+    log("listening on 127.0.0.1:" + std::to_string(port) + ", holding " +
+        std::to_string(options.digi ? digi_table.Size() : table.Size()) + " PLUs");
 
     scalesim::SessionContext ctx{options, table, save, g_stop, log};
     scalesim::DigiSessionContext digi_ctx{options, digi_table, save, g_stop, log};

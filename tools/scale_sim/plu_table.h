@@ -11,7 +11,7 @@
 namespace krv::scalesim {
 
 class PluTable {
-public:
+  public:
     void Put(const std::string& plu, std::string record) { records_[plu] = std::move(record); }
     // False when the PLU was not held.
     bool Erase(const std::string& plu) { return records_.erase(plu) > 0; }
@@ -21,7 +21,7 @@ public:
     // nullopt with *error set when a line is not "<8 digits>\t<record>".
     static std::optional<PluTable> Parse(std::string_view text, std::string* error);
 
-private:
+  private:
     std::map<std::string, std::string> records_;  // 8-digit texts sort as numbers
 };
 

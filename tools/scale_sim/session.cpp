@@ -9,7 +9,7 @@
 namespace krv::scalesim {
 namespace {
 
-constexpr int kSliceMs = 100;      // how often a waiting scale looks at the stop flag
+constexpr int kSliceMs = 100;  // how often a waiting scale looks at the stop flag
 constexpr int kWriteTimeoutMs = 5000;
 
 // The scale's own refusals of malformed records.
@@ -19,7 +19,9 @@ constexpr const char* kBadPlu = "92";
 constexpr const char* kUnknownCommand = "99";
 constexpr const char* kNoPlu = "00000000";
 
-bool IsDigits(std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; }
+bool IsDigits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 // Sleeps in slices; false when a stop was requested meanwhile.
 bool Pause(int ms, const volatile std::sig_atomic_t& stop) {
@@ -31,11 +33,14 @@ bool Pause(int ms, const volatile std::sig_atomic_t& stop) {
 
 // The answer to one record; changes the table when the record is accepted.
 std::string Apply(std::string_view record, SessionContext& ctx) {
-    if (record.size() != 1000) return tools::wire::ErrAnswer(kNoPlu, kBadLength, "record is not 1000 characters long");
+    if (record.size() != 1000)
+        return tools::wire::ErrAnswer(kNoPlu, kBadLength, "record is not 1000 characters long");
     std::string plu(record.substr(1, 8));
-    if (!IsDigits(plu)) return tools::wire::ErrAnswer(kNoPlu, kBadPlu, "PLU number is not 8 digits");
+    if (!IsDigits(plu))
+        return tools::wire::ErrAnswer(kNoPlu, kBadPlu, "PLU number is not 8 digits");
     char op = record[0];
-    if (op != '0' && op != '1') return tools::wire::ErrAnswer(plu, kBadOperation, "operation is neither 0 nor 1");
+    if (op != '0' && op != '1')
+        return tools::wire::ErrAnswer(plu, kBadOperation, "operation is neither 0 nor 1");
     for (const RejectRule& rule : ctx.options.rejects)
         if (rule.plu == std::stoi(plu)) {
             ctx.log("PLU " + plu + " rejected with code " + rule.code);
@@ -45,7 +50,8 @@ std::string Apply(std::string_view record, SessionContext& ctx) {
         ctx.table.Put(plu, std::string(record));
         ctx.log("PLU " + plu + " stored");
     } else {
-        ctx.log(ctx.table.Erase(plu) ? "PLU " + plu + " deleted" : "PLU " + plu + " deleted (was not held)");
+        ctx.log(ctx.table.Erase(plu) ? "PLU " + plu + " deleted"
+                                     : "PLU " + plu + " deleted (was not held)");
     }
     ctx.save();
     return tools::wire::OkAnswer(plu);
@@ -55,20 +61,23 @@ std::string Apply(std::string_view record, SessionContext& ctx) {
 
 void ServeClient(tools::LineConnection& conn, SessionContext& ctx) {
     using tools::IoResult;
-    if (conn.Write(std::string(tools::wire::kGreeting) + "\n", kWriteTimeoutMs) != IoResult::kOk) return;
+    if (conn.Write(std::string(tools::wire::kGreeting) + "\n", kWriteTimeoutMs) != IoResult::kOk)
+        return;
     int answered = 0;
     std::string line;
     while (!ctx.stop) {
         IoResult r = conn.ReadLine(kSliceMs, &line);
         if (r == IoResult::kTimeout) continue;
         if (r == IoResult::kError) {
-            conn.Write(tools::wire::ErrAnswer(kNoPlu, kUnknownCommand, "line too long or connection broken"),
+            conn.Write(tools::wire::ErrAnswer(kNoPlu, kUnknownCommand,
+                                              "line too long or connection broken"),
                        kWriteTimeoutMs);
             return;
         }
         if (r != IoResult::kOk) return;
         if (line == tools::wire::kQuitCommand) {
-            conn.Write(std::string(tools::wire::kByeAnswer) + " " + std::to_string(ctx.table.Size()) + "\n",
+            conn.Write(std::string(tools::wire::kByeAnswer) + " " +
+                           std::to_string(ctx.table.Size()) + "\n",
                        kWriteTimeoutMs);
             return;
         }

@@ -16,7 +16,7 @@ using Log = std::function<void(const std::string&)>;
 struct SessionContext {
     const Options& options;
     PluTable& table;
-    std::function<void()> save;          // called after every change of the table
+    std::function<void()> save;              // called after every change of the table
     const volatile std::sig_atomic_t& stop;  // set by SIGINT/SIGTERM
     Log log;
 };

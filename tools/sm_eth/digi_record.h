@@ -21,6 +21,7 @@ struct DigiFrame {
 // The record must have passed CheckRecord (digits where the format has them).
 tools::digi::PluRecord DigiRecordOf(std::string_view record, const tools::CodePage& page,
                                     const LocalSettings& settings, int* lacking);
-DigiFrame DigiFrameOf(std::string_view record, const tools::CodePage& page, const LocalSettings& settings);
+DigiFrame DigiFrameOf(std::string_view record, const tools::CodePage& page,
+                      const LocalSettings& settings);
 
 }  // namespace krv::smeth

@@ -50,7 +50,8 @@ void CollectOwedAnswers(const tools::Socket& s, int* owed, int timeout_ms) {
 std::string ConnectText(tools::ConnectFailure why, int system_error, int timeout_ms) {
     switch (why) {
         case tools::ConnectFailure::kRefused: return Cp("połączenie odrzucone");
-        case tools::ConnectFailure::kTimeout: return Cp("brak odpowiedzi w ciągu ") + Ms(timeout_ms);
+        case tools::ConnectFailure::kTimeout:
+            return Cp("brak odpowiedzi w ciągu ") + Ms(timeout_ms);
         case tools::ConnectFailure::kHostNotFound: return Cp("nieznany adres");
         default: return Cp("błąd sieci (kod ") + std::to_string(system_error) + ")";
     }
@@ -58,19 +59,21 @@ std::string ConnectText(tools::ConnectFailure why, int system_error, int timeout
 
 }  // namespace
 
-DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOutgoing>& frames, int timeout_ms,
-                          int tries, const ProgressLog& log) {
+DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOutgoing>& frames,
+                          int timeout_ms, int tries, const ProgressLog& log) {
     DigiResult result;
     const std::string target = Target(address);
     tools::NetStartup();
     tools::ConnectFailure why = tools::ConnectFailure::kNone;
     int system_error = 0;
-    tools::Socket socket = tools::Connect(address.host, address.port, timeout_ms, &why, &system_error);
+    tools::Socket socket =
+        tools::Connect(address.host, address.port, timeout_ms, &why, &system_error);
     if (!socket.Valid()) {
         int code = why == tools::ConnectFailure::kTimeout ? kDigiTimeout : kDigiUnreachable;
         result.faults.push_back({0, "", code,
                                  Cp("Nie można połączyć się z wagą ") + target + ": " +
-                                     ConnectText(why, system_error, timeout_ms) + NotSent(frames.size())});
+                                     ConnectText(why, system_error, timeout_ms) +
+                                     NotSent(frames.size())});
         log("cannot reach the scale at " + target);
         return result;
     }
@@ -86,17 +89,21 @@ DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOut
             if (attempt > 1) ++owed;  // the answer to the copy before may still come
             r = tools::SendAll(socket, f.frame, timeout_ms);
             if (r == IoResult::kOk) r = tools::Receive(socket, timeout_ms, &answer);
-            if (r == IoResult::kTimeout) log("line " + std::to_string(f.line) + ": no answer, try " + std::to_string(attempt));
+            if (r == IoResult::kTimeout)
+                log("line " + std::to_string(f.line) + ": no answer, try " +
+                    std::to_string(attempt));
         }
         if (r != IoResult::kOk) {
             size_t rest = frames.size() - i - 1;
             if (r == IoResult::kTimeout) {
                 result.faults.push_back({f.line, f.plu, kDigiTimeout,
-                                         Cp("Waga ") + target + Cp(" nie odpowiedziała w ciągu ") + Ms(timeout_ms) +
-                                             " (" + Cp("próby: ") + std::to_string(tries) + ")" + NotSent(rest)});
+                                         Cp("Waga ") + target + Cp(" nie odpowiedziała w ciągu ") +
+                                             Ms(timeout_ms) + " (" + Cp("próby: ") +
+                                             std::to_string(tries) + ")" + NotSent(rest)});
             } else {
                 result.faults.push_back(
-                    {f.line, f.plu, kDigiDropped, Cp("Waga ") + target + Cp(" przerwała połączenie") + NotSent(rest)});
+                    {f.line, f.plu, kDigiDropped,
+                     Cp("Waga ") + target + Cp(" przerwała połączenie") + NotSent(rest)});
             }
             log("transfer broken off at line " + std::to_string(f.line));
             return result;
@@ -110,9 +117,11 @@ DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOut
             continue;
         }
         result.faults.push_back({f.line, f.plu, static_cast<int>(first),
-                                 Cp("Waga odrzuciła rekord: odpowiedź ") + tools::digi::Hex(answer.substr(0, 1)) +
+                                 Cp("Waga odrzuciła rekord: odpowiedź ") +
+                                     tools::digi::Hex(answer.substr(0, 1)) +
                                      (first == tools::digi::kNak ? " (NAK)" : "")});
-        log("line " + std::to_string(f.line) + " PLU " + f.plu + ": refused, answer " + std::to_string(first));
+        log("line " + std::to_string(f.line) + " PLU " + f.plu + ": refused, answer " +
+            std::to_string(first));
     }
     return result;
 }

@@ -30,7 +30,7 @@ struct DigiResult {
     std::vector<DigiFault> faults;
 };
 
-DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOutgoing>& frames, int timeout_ms,
-                          int tries, const ProgressLog& log);
+DigiResult SendDigiFrames(const ScaleAddress& address, const std::vector<DigiOutgoing>& frames,
+                          int timeout_ms, int tries, const ProgressLog& log);
 
 }  // namespace krv::smeth

@@ -31,10 +31,10 @@ enum ErrorCode : int {
 
     // DIGI protocol: faults of the connection are negative, so that they never
     // meet an answer byte of the scale (which is passed on as its value).
-    kDigiUnreachable = -1,  // no connection (refused, no route, unknown host)
-    kDigiTimeout = -2,      // no answer to a frame (after every try), or to the connection
-    kDigiDropped = -3,      // the scale closed or broke the connection
-    kDigiLackingChars = -4, // a warning: characters the scale's code page lacks became '?'
+    kDigiUnreachable = -1,   // no connection (refused, no route, unknown host)
+    kDigiTimeout = -2,       // no answer to a frame (after every try), or to the connection
+    kDigiDropped = -3,       // the scale closed or broke the connection
+    kDigiLackingChars = -4,  // a warning: characters the scale's code page lacks became '?'
 };
 
 }  // namespace krv::smeth

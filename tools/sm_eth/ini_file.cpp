@@ -14,7 +14,8 @@ IniFile IniFile::Parse(std::string_view text) {
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {
             size_t close = line.find(']');
-            section = Trim(std::string_view(line).substr(1, close == std::string::npos ? line.size() - 1 : close - 1));
+            section = Trim(std::string_view(line).substr(
+                1, close == std::string::npos ? line.size() - 1 : close - 1));
             ini.sections_.push_back(section);
             continue;
         }

@@ -13,7 +13,7 @@
 namespace krv::smeth {
 
 class IniFile {
-public:
+  public:
     static IniFile Parse(std::string_view text);
 
     // The value of the first matching key, nullopt when the key is absent.
@@ -22,7 +22,7 @@ public:
     // Section names in file order.
     const std::vector<std::string>& Sections() const { return sections_; }
 
-private:
+  private:
     struct Entry {
         std::string section;
         std::string key;

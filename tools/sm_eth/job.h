@@ -12,7 +12,7 @@
 namespace krv::smeth {
 
 class Job {
-public:
+  public:
     explicit Job(ProgressLog log) : log_(std::move(log)) {}
 
     void SetScale(const std::string& name, const std::string& address) {
@@ -23,7 +23,8 @@ public:
     void RunError(int code, const std::string& text) {
         errors_.push_back({name_, address_, 0, "", std::to_string(code), text});
     }
-    void LineError(int line, const std::string& plu, const std::string& code, const std::string& text) {
+    void LineError(int line, const std::string& plu, const std::string& code,
+                   const std::string& text) {
         errors_.push_back({name_, address_, line, plu, code, text});
     }
     // An error of another scale than the one set.
@@ -37,7 +38,7 @@ public:
     size_t ErrorCount() const { return errors_.size(); }
     const ProgressLog& Log() const { return log_; }
 
-private:
+  private:
     ProgressLog log_;
     std::string name_, address_;
     std::vector<ErrorLine> errors_;

@@ -22,11 +22,15 @@ bool ReadLocalSettings(const IniFile& ini, LocalSettings* out, std::string* erro
         return false;
     };
     if (std::optional<std::string> v = ini.Get(kSection, "Protocol")) {
-        if (SameText(*v, "digi")) out->protocol = Protocol::kDigi;
-        else if (SameText(*v, "tarvisco") || v->empty()) out->protocol = Protocol::kTarvisco;
-        else return bad("Protocol", *v, "takes digi or tarvisco");
+        if (SameText(*v, "digi"))
+            out->protocol = Protocol::kDigi;
+        else if (SameText(*v, "tarvisco") || v->empty())
+            out->protocol = Protocol::kTarvisco;
+        else
+            return bad("Protocol", *v, "takes digi or tarvisco");
     }
-    if (std::optional<std::string> v = ini.Get(kSection, "CodePage"); v && !v->empty()) out->codepage = *v;
+    if (std::optional<std::string> v = ini.Get(kSection, "CodePage"); v && !v->empty())
+        out->codepage = *v;
     if (std::optional<std::string> v = ini.Get(kSection, "Tries")) {
         std::optional<int> n = Number(*v, 1, 10);
         if (!n) return bad("Tries", *v, "takes a number from 1 to 10");

@@ -60,7 +60,8 @@ const std::vector<Field>& Layout() {
             "linia składu 5",  "linia składu 6",  "linia składu 7",  "linia składu 8",
             "linia składu 9",  "linia składu 10", "linia składu 11", "linia składu 12",
             "linia składu 13", "linia składu 14", "linia składu 15"};
-        for (int i = 0; i < 15; ++i) f.push_back({kIngredientNames[i], 186 + 50 * i, 50, Rule::kFontLine});
+        for (int i = 0; i < 15; ++i)
+            f.push_back({kIngredientNames[i], 186 + 50 * i, 50, Rule::kFontLine});
         f.push_back({"stała końcowa", 936, 65, Rule::kOneOf, kTail.c_str()});
         return f;
     }();
@@ -92,24 +93,24 @@ std::optional<RecordFault> CheckField(const Field& f, std::string_view value) {
     switch (f.rule) {
         case Rule::kOperation:
             if (value == "0" || value == "1") return std::nullopt;
-            return RecordFault{kRecordOperation,
-                               Cp("Nieznana operacja '") + std::string(value) +
-                                   Cp("' (0 zapis, 1 usunięcie PLU)")};
+            return RecordFault{kRecordOperation, Cp("Nieznana operacja '") + std::string(value) +
+                                                     Cp("' (0 zapis, 1 usunięcie PLU)")};
         case Rule::kDigits:
             if (AllDigits(value)) return std::nullopt;
-            return RecordFault{kRecordDigits,
-                               Where(f) + Cp(" musi zawierać cyfry, jest '") + std::string(value) + "'"};
+            return RecordFault{kRecordDigits, Where(f) + Cp(" musi zawierać cyfry, jest '") +
+                                                  std::string(value) + "'"};
         case Rule::kOneOf:
             if (OneOf(value, f.allowed)) return std::nullopt;
-            return RecordFault{kRecordValue, Where(f) + Cp(" musi mieć wartość ") + Alternatives(f.allowed) +
-                                                 ", jest '" + std::string(value) + "'"};
+            return RecordFault{kRecordValue, Where(f) + Cp(" musi mieć wartość ") +
+                                                 Alternatives(f.allowed) + ", jest '" +
+                                                 std::string(value) + "'"};
         case Rule::kFontLine:
-            if ((value[0] >= '0' && value[0] <= '9') || value.find_first_not_of(' ') == std::string_view::npos)
+            if ((value[0] >= '0' && value[0] <= '9') ||
+                value.find_first_not_of(' ') == std::string_view::npos)
                 return std::nullopt;
             return RecordFault{kRecordDigits,
                                Where(f) + Cp(" musi być pusta albo zaczynać się cyfrą czcionki")};
-        case Rule::kText:
-            return std::nullopt;
+        case Rule::kText: return std::nullopt;
     }
     return std::nullopt;
 }
@@ -154,11 +155,13 @@ std::optional<RecordFault> CheckRecord(std::string_view record) {
     for (size_t i = 0; i < record.size(); ++i) {
         auto c = static_cast<unsigned char>(record[i]);
         if (c < 0x20 || c == 0x7F)
-            return RecordFault{kRecordControlChar, Cp("Niedozwolony znak o kodzie ") + std::to_string(c) +
-                                                       Cp(" w pozycji ") + std::to_string(i + 1)};
+            return RecordFault{kRecordControlChar, Cp("Niedozwolony znak o kodzie ") +
+                                                       std::to_string(c) + Cp(" w pozycji ") +
+                                                       std::to_string(i + 1)};
     }
     for (const Field& f : Layout()) {
-        if (auto fault = CheckField(f, record.substr(static_cast<size_t>(f.pos - 1), static_cast<size_t>(f.width))))
+        if (auto fault = CheckField(
+                f, record.substr(static_cast<size_t>(f.pos - 1), static_cast<size_t>(f.width))))
             return fault;
     }
     return std::nullopt;

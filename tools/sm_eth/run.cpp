@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
+#include "digi_run.h"
 #include "error_codes.h"
 #include "error_file.h"
-#include "job.h"
 #include "files.h"
 #include "ini_file.h"
+#include "job.h"
+#include "local_settings.h"
 #include "os.h"
 #include "record_check.h"
 #include "settings.h"
 #include "support/cp1250.h"
 #include "text.h"
-#include "digi_run.h"
-#include "local_settings.h"
 #include "transfer.h"
 
 namespace krv::smeth {
@@ -45,7 +45,8 @@ bool ReadScaleSetup(int number, Job* job, ScaleAddress* address) {
         return false;
     }
     if (scale.address.empty()) {
-        job->RunError(kSetupScale, Cp("Brak adresu wagi (Adres) w sekcji ") + section + Cp(" pliku wagi.ini"));
+        job->RunError(kSetupScale,
+                      Cp("Brak adresu wagi (Adres) w sekcji ") + section + Cp(" pliku wagi.ini"));
         return false;
     }
     std::optional<ScaleAddress> parsed = ParseScaleAddress(scale.address);
@@ -58,8 +59,10 @@ bool ReadScaleSetup(int number, Job* job, ScaleAddress* address) {
 }
 
 // Checks the input file and sends what passes.
-void Transfer(const std::string& input_path, const ScaleAddress& address, int timeout_ms, Job* job) {
-    std::optional<std::string> data = input_path.empty() ? std::nullopt : tools::ReadWholeFile(NativePath(input_path));
+void Transfer(const std::string& input_path, const ScaleAddress& address, int timeout_ms,
+              Job* job) {
+    std::optional<std::string> data =
+        input_path.empty() ? std::nullopt : tools::ReadWholeFile(NativePath(input_path));
     if (!data) {
         job->RunError(kInputMissing, Cp("Brak pliku z danymi: ") + input_path);
         return;
@@ -71,8 +74,10 @@ void Transfer(const std::string& input_path, const ScaleAddress& address, int ti
     std::vector<OutgoingRecord> records;
     for (const InputLine& line : SplitInput(*data)) {
         if (std::optional<RecordFault> fault = CheckLine(line)) {
-            job->LineError(line.number, PluNumberOf(line.text), std::to_string(fault->code), fault->text);
-            job->Log()("line " + std::to_string(line.number) + ": record refused, code " + std::to_string(fault->code));
+            job->LineError(line.number, PluNumberOf(line.text), std::to_string(fault->code),
+                           fault->text);
+            job->Log()("line " + std::to_string(line.number) + ": record refused, code " +
+                       std::to_string(fault->code));
             continue;
         }
         records.push_back({line.number, PluNumberOf(line.text), line.text});
@@ -96,7 +101,8 @@ bool TakeDump(std::vector<std::string>* args, std::string* dump) {
         if (a == "--dump") {
             if (i + 1 >= args->size()) return false;
             *dump = (*args)[i + 1];
-            args->erase(args->begin() + static_cast<std::ptrdiff_t>(i), args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            args->erase(args->begin() + static_cast<std::ptrdiff_t>(i),
+                        args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
             return !dump->empty();
         }
     }
@@ -114,7 +120,8 @@ bool ReadOwnSettings(LocalSettings* settings, std::string* error) {
 
 }  // namespace
 
-int Run(const std::vector<std::string>& raw_args, const char* timeout_ms_override, std::FILE* log_out) {
+int Run(const std::vector<std::string>& raw_args, const char* timeout_ms_override,
+        std::FILE* log_out) {
     std::vector<std::string> args = raw_args;
     std::string dump;
     bool dump_ok = TakeDump(&args, &dump);
@@ -167,8 +174,10 @@ int Run(const std::vector<std::string>& raw_args, const char* timeout_ms_overrid
         setup_ok = false;
     }
     int timeout_ms = local.timeout_ms > 0 ? local.timeout_ms : TimeoutMs(cmd, timeout_ms_override);
-    if (setup_ok && digi) TransferDigi(NativePath(files.input), local, timeout_ms, NativePath(dump), &job);
-    else if (setup_ok) Transfer(files.input, address, timeout_ms, &job);
+    if (setup_ok && digi)
+        TransferDigi(NativePath(files.input), local, timeout_ms, NativePath(dump), &job);
+    else if (setup_ok)
+        Transfer(files.input, address, timeout_ms, &job);
 
     // The error file is complete and closed before the semaphore exists: the
     // semaphore is the signal that the error file may be read.

@@ -34,17 +34,19 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
         std::string_view value = std::string_view(item).substr(2);
         std::optional<int> n;
         switch (item[0]) {
-            case 'W': case 'w':
+            case 'W':
+            case 'w':
                 if ((n = Number(value, 1, 999))) out->scale = *n;
                 break;
-            case 'I': case 'i':
+            case 'I':
+            case 'i':
                 if ((n = Number(value, 0, 1))) out->verbose = *n == 1;
                 break;
-            case 'T': case 't':
+            case 'T':
+            case 't':
                 if ((n = Number(value, 1, 3600))) out->timeout_s = *n;
                 break;
-            default:
-                continue;
+            default: continue;
         }
         if (!n) {
             *bad = item;
@@ -70,7 +72,8 @@ std::optional<ScaleAddress> ParseScaleAddress(std::string_view text) {
         }
     } else {
         size_t colon = t.find(':');
-        if (colon != std::string::npos && t.find(':', colon + 1) != std::string::npos) return std::nullopt;
+        if (colon != std::string::npos && t.find(':', colon + 1) != std::string::npos)
+            return std::nullopt;
         a.host = t.substr(0, colon);
         if (colon != std::string::npos) {
             port = t.substr(colon + 1);

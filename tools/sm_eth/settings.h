@@ -56,7 +56,7 @@ bool IsSupportedCodepage(std::string_view name);
 
 // Section [number] of wagi.ini.
 struct ScaleEntry {
-    bool found = false;  // the section exists
+    bool found = false;   // the section exists
     std::string name;     // Nazwa
     std::string address;  // Adres, as written
 };

@@ -35,8 +35,9 @@ std::string Clip(const std::string& s) { return s.size() > 60 ? s.substr(0, 60) 
 
 // Where the transfer stood when it broke off.
 std::string Position(const OutgoingRecord& r, int answered, size_t total) {
-    return Cp(" (linia ") + std::to_string(r.line) + ", PLU " + r.plu + Cp("); potwierdzone rekordy: ") +
-           std::to_string(answered) + " z " + std::to_string(total);
+    return Cp(" (linia ") + std::to_string(r.line) + ", PLU " + r.plu +
+           Cp("); potwierdzone rekordy: ") + std::to_string(answered) + " z " +
+           std::to_string(total);
 }
 
 TransferFault WaitFault(IoResult r, int timeout_ms, const std::string& where) {
@@ -52,7 +53,8 @@ TransferResult SendRecords(const ScaleAddress& address, const std::vector<Outgoi
     TransferResult result;
     std::string target = address.host + ":" + std::to_string(address.port);
     auto unreachable = [&](const std::string& reason) {
-        result.fault = TransferFault{kScaleUnreachable, Cp("Nie można połączyć się z wagą ") + target + ": " + reason};
+        result.fault = TransferFault{kScaleUnreachable,
+                                     Cp("Nie można połączyć się z wagą ") + target + ": " + reason};
         log("cannot reach the scale at " + target);
         return result;
     };
@@ -60,7 +62,8 @@ TransferResult SendRecords(const ScaleAddress& address, const std::vector<Outgoi
     tools::NetStartup();
     ConnectFailure why = ConnectFailure::kNone;
     int system_error = 0;
-    tools::Socket socket = tools::Connect(address.host, address.port, timeout_ms, &why, &system_error);
+    tools::Socket socket =
+        tools::Connect(address.host, address.port, timeout_ms, &why, &system_error);
     if (!socket.Valid()) return unreachable(ConnectReason(why, system_error, timeout_ms));
     tools::LineConnection conn(std::move(socket));
 
@@ -69,12 +72,14 @@ TransferResult SendRecords(const ScaleAddress& address, const std::vector<Outgoi
     if (r == IoResult::kClosed || r == IoResult::kError)
         return unreachable(Cp("waga zamknęła połączenie bez powitania"));
     if (r == IoResult::kTimeout) {
-        result.fault = TransferFault{kScaleTimeout, Cp("Waga ") + target + Cp(" nie przywitała się w ciągu ") +
-                                                        Seconds(timeout_ms)};
+        result.fault =
+            TransferFault{kScaleTimeout, Cp("Waga ") + target + Cp(" nie przywitała się w ciągu ") +
+                                             Seconds(timeout_ms)};
         return result;
     }
     if (line.substr(0, tools::wire::kGreeting.size()) != tools::wire::kGreeting) {
-        result.fault = TransferFault{kScaleProtocol, Cp("Nieprawidłowe powitanie wagi: '") + Clip(line) + "'"};
+        result.fault =
+            TransferFault{kScaleProtocol, Cp("Nieprawidłowe powitanie wagi: '") + Clip(line) + "'"};
         return result;
     }
     log("connected to " + target + ", sending " + std::to_string(records.size()) + " records");
@@ -90,7 +95,8 @@ TransferResult SendRecords(const ScaleAddress& address, const std::vector<Outgoi
         }
         std::optional<tools::wire::Answer> answer = tools::wire::ParseAnswer(line);
         if (!answer || answer->plu != rec.plu) {
-            result.fault = TransferFault{kScaleProtocol, Cp("Nieprawidłowa odpowiedź wagi '") + Clip(line) + "'" + where};
+            result.fault = TransferFault{
+                kScaleProtocol, Cp("Nieprawidłowa odpowiedź wagi '") + Clip(line) + "'" + where};
             return result;
         }
         ++result.answered;
@@ -98,7 +104,8 @@ TransferResult SendRecords(const ScaleAddress& address, const std::vector<Outgoi
             log("line " + std::to_string(rec.line) + " PLU " + rec.plu + ": ok");
         } else {
             result.rejected.push_back({rec.line, rec.plu, answer->code, answer->text});
-            log("line " + std::to_string(rec.line) + " PLU " + rec.plu + ": rejected, code " + answer->code);
+            log("line " + std::to_string(rec.line) + " PLU " + rec.plu + ": rejected, code " +
+                answer->code);
         }
     }
     // Every record has its answer; a scale that does not say goodbye properly

@@ -14,9 +14,9 @@
 namespace krv::smeth {
 
 struct OutgoingRecord {
-    int line = 0;            // line number in the input file
-    std::string plu;         // positions 2-9
-    std::string_view record; // the 1000 characters
+    int line = 0;             // line number in the input file
+    std::string plu;          // positions 2-9
+    std::string_view record;  // the 1000 characters
 };
 
 // A record that the scale answered with an error.

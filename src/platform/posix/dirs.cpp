@@ -1,9 +1,9 @@
 #include "platform/dirs.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace krv::platform {
 
@@ -31,8 +31,10 @@ CreateNewResult CreateNewFile(const std::string& path, std::string_view content)
     while (ok && done < content.size()) {
         ssize_t n = ::write(fd, content.data() + done, content.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
     }
     if (::close(fd) != 0) ok = false;
     if (!ok) {

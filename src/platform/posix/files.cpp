@@ -17,9 +17,7 @@ void SetError(std::string* error) {
     if (error) *error = std::strerror(errno);
 }
 
-int Fd(intptr_t h) {
-    return static_cast<int>(h);
-}
+int Fd(intptr_t h) { return static_cast<int>(h); }
 
 // '*' matches any run of characters, '?' exactly one; everything else itself.
 bool WildcardMatch(const char* pattern, const char* name) {
@@ -193,8 +191,6 @@ std::string ShortPathName(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? path : std::string();
 }
 
-char PathSeparator() {
-    return '/';
-}
+char PathSeparator() { return '/'; }
 
 }  // namespace krv::platform

@@ -41,15 +41,14 @@ std::string Normalize(const std::string& base, const std::string& path) {
 }
 
 class CurlConnection final : public FtpConnection {
-public:
+  public:
     CurlConnection(const FtpSettings& settings, const FtpStatusFn& status)
         : settings_(settings),
           status_(status),
           multi_(curl_multi_init()),
           handle_(curl_easy_init()) {
-        std::string host = settings.host.find(':') != std::string::npos
-                               ? "[" + settings.host + "]"
-                               : settings.host;
+        std::string host = settings.host.find(':') != std::string::npos ? "[" + settings.host + "]"
+                                                                        : settings.host;
         base_ = "ftp://" + host + ":" + std::to_string(settings.port) + "/";
     }
     ~CurlConnection() override {
@@ -143,7 +142,7 @@ public:
         return ListWith("LIST", listing);
     }
 
-private:
+  private:
     static std::string Utf8(const std::string& cp1250) { return FtpToWire(cp1250); }
 
     // An absolute path as a URL: "%2F" keeps it absolute for libcurl.
@@ -199,7 +198,8 @@ private:
         command_.clear();
         curl_easy_setopt(handle_, CURLOPT_QUOTE, nullptr);
         curl_slist_free_all(list);
-        if (r.ok && (commandReply_.size() < 3 || commandReply_[0] == '4' || commandReply_[0] == '5'))
+        if (r.ok &&
+            (commandReply_.size() < 3 || commandReply_[0] == '4' || commandReply_[0] == '5'))
             r = FtpResult::Fail(commandReply_.empty() ? "no reply to " + FromWire(command)
                                                       : commandReply_);
         return r;
@@ -213,7 +213,8 @@ private:
         curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(handle_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
         curl_easy_setopt(handle_, CURLOPT_FTPPORT, settings_.passive ? nullptr : "-");
-        curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings_.timeoutMs));
+        curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS,
+                         static_cast<long>(settings_.timeoutMs));
         // Whole seconds only: Perform keeps the finer limit.
         curl_easy_setopt(handle_, CURLOPT_SERVER_RESPONSE_TIMEOUT,
                          static_cast<long>((settings_.timeoutMs + 999) / 1000));
@@ -270,8 +271,8 @@ private:
 
     static int Debug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
         auto* c = static_cast<CurlConnection*>(self);
-        if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT ||
-            type == CURLINFO_DATA_IN || type == CURLINFO_DATA_OUT)
+        if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT || type == CURLINFO_DATA_IN ||
+            type == CURLINFO_DATA_OUT)
             c->lastActivity_ = SystemClock().MonotonicMs();
         if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT) return 0;
         std::string text(data, size);
@@ -295,10 +296,9 @@ private:
                 c->awaitingReply_ = !c->command_.empty() && line == c->command_;
                 if (!c->status_) continue;
                 // The password is never shown.
-                bool pass = line.size() >= 4 && std::equal(line.begin(), line.begin() + 4, "PASS",
-                                                           [](char a, char b) {
-                                                               return (a & ~0x20) == b;
-                                                           });
+                bool pass =
+                    line.size() >= 4 && std::equal(line.begin(), line.begin() + 4, "PASS",
+                                                   [](char a, char b) { return (a & ~0x20) == b; });
                 c->status_(pass ? std::string("PASS ****") : FromWire(line), true);
             }
         }

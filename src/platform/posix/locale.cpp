@@ -1,7 +1,7 @@
 #include "platform/locale.h"
 
-#include <clocale>
 #include <locale.h>
+#include <clocale>
 
 namespace krv::platform {
 

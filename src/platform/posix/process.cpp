@@ -77,8 +77,8 @@ bool Process::Start(const std::string& program, const std::string& parameters,
     posix_spawnattr_setpgroup(&attr, 0);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                        POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(
+        &attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     pid_t pid = 0;
     int rc = ::posix_spawn(&pid, path.c_str(), &actions, &attr, argv.data(), environ);

@@ -34,10 +34,9 @@ CreateNewResult CreateNewFile(const std::string& path, std::string_view content)
         return taken ? CreateNewResult::kExists : CreateNewResult::kFailed;
     }
     DWORD written = 0;
-    bool ok = content.empty() ||
-              (::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written,
-                           nullptr) &&
-               written == content.size());
+    bool ok = content.empty() || (::WriteFile(h, content.data(), static_cast<DWORD>(content.size()),
+                                              &written, nullptr) &&
+                                  written == content.size());
     if (!::CloseHandle(h)) ok = false;
     if (!ok) {
         ::DeleteFileW(wpath.c_str());

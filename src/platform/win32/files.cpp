@@ -15,13 +15,9 @@ void SetError(std::string* error) {
     if (error) *error = win32::ErrorText(::GetLastError());
 }
 
-HANDLE H(intptr_t h) {
-    return reinterpret_cast<HANDLE>(h);
-}
+HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-DWORD Attributes(const std::string& path) {
-    return ::GetFileAttributesW(Widen(path).c_str());
-}
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(Widen(path).c_str()); }
 
 }  // namespace
 
@@ -115,9 +111,7 @@ bool DirectoryExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveFile(const std::string& path) {
-    return ::DeleteFileW(Widen(path).c_str()) != 0;
-}
+bool RemoveFile(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
 
 bool RenameFile(const std::string& from, const std::string& to) {
     return ::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
@@ -184,8 +178,6 @@ std::string ShortPathName(const std::string& path) {
     return Narrow(buffer);
 }
 
-char PathSeparator() {
-    return '\\';
-}
+char PathSeparator() { return '\\'; }
 
 }  // namespace krv::platform

@@ -7,6 +7,7 @@
 // written back as a DOS-style listing line, which the library's listing
 // parser reads like any server's.
 #include <windows.h>
+
 #include <wininet.h>
 
 #include <cstdio>
@@ -85,7 +86,7 @@ std::string DosLine(const WIN32_FIND_DATAA& fd) {
 }
 
 class WinInetConnection final : public FtpConnection {
-public:
+  public:
     explicit WinInetConnection(const FtpSettings& settings) : settings_(settings) {}
     ~WinInetConnection() override {
         if (connection_) ::InternetCloseHandle(connection_);
@@ -102,11 +103,10 @@ public:
             ::InternetSetOptionA(session_, option, &ms, sizeof ms);
         DWORD retries = 1;
         ::InternetSetOptionA(session_, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
-        connection_ = ::InternetConnectA(session_, settings_.host.c_str(),
-                                         static_cast<INTERNET_PORT>(settings_.port),
-                                         FtpToWire(settings_.user).c_str(),
-                                         settings_.password.c_str(), INTERNET_SERVICE_FTP,
-                                         settings_.passive ? INTERNET_FLAG_PASSIVE : 0, 0);
+        connection_ = ::InternetConnectA(
+            session_, settings_.host.c_str(), static_cast<INTERNET_PORT>(settings_.port),
+            FtpToWire(settings_.user).c_str(), settings_.password.c_str(), INTERNET_SERVICE_FTP,
+            settings_.passive ? INTERNET_FLAG_PASSIVE : 0, 0);
         if (!connection_) return Failed();
         if (status) status("WinINet: logged in", true);
         return FtpResult::Ok();
@@ -114,7 +114,7 @@ public:
 
     FtpResult ChangeDir(const std::string& dir) override {
         return ::FtpSetCurrentDirectoryA(connection_, FtpToWire(dir).c_str()) ? FtpResult::Ok()
-                                                                             : Failed();
+                                                                              : Failed();
     }
     FtpResult MakeDir(const std::string& dir) override {
         return ::FtpCreateDirectoryA(connection_, FtpToWire(dir).c_str()) ? FtpResult::Ok()
@@ -176,8 +176,8 @@ public:
                 std::string buffer(64 * 1024, '\0');
                 for (;;) {
                     DWORD got = 0;
-                    if (!::InternetReadFile(remote, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                            &got)) {
+                    if (!::InternetReadFile(remote, buffer.data(),
+                                            static_cast<DWORD>(buffer.size()), &got)) {
                         r = Failed();
                         break;
                     }
@@ -200,8 +200,8 @@ public:
         listing.lines.clear();
         listing.style = FtpListing::Style::kList;
         WIN32_FIND_DATAA fd{};
-        HINTERNET find = ::FtpFindFirstFileA(connection_, nullptr, &fd,
-                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+        HINTERNET find = ::FtpFindFirstFileA(
+            connection_, nullptr, &fd, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
         if (!find) {
             DWORD code = ::GetLastError();
             // An empty folder (wine reports no error code at all for it).
@@ -218,7 +218,7 @@ public:
         return r;
     }
 
-private:
+  private:
     FtpSettings settings_;
     HINTERNET session_ = nullptr;
     HINTERNET connection_ = nullptr;
@@ -247,7 +247,8 @@ std::string FtpClientVersion() {
         VS_FIXEDFILEINFO* info = nullptr;
         UINT length = 0;
         if (size && ::GetFileVersionInfoW(path, 0, size, data.data()) &&
-            ::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) && info) {
+            ::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) &&
+            info) {
             char number[64];
             std::snprintf(number, sizeof number, " %u.%u.%u.%u",
                           static_cast<unsigned>(HIWORD(info->dwFileVersionMS)),

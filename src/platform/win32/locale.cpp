@@ -1,9 +1,9 @@
 #include "platform/locale.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 namespace krv::platform {
 

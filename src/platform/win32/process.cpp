@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include "platform/win32/widepath.h"

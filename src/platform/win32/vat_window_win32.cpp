@@ -2,8 +2,8 @@
 // the host's window, with the standard combo box and button controls.
 #include <windows.h>
 
-#include "platform/win32/widepath.h"
 #include <commctrl.h>
+#include "platform/win32/widepath.h"
 
 #include <array>
 
@@ -42,36 +42,36 @@ void Finish(HWND hwnd, State* st, int32_t result) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* st = reinterpret_cast<State*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (msg) {
-    case WM_NCCREATE: {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        break;
-    }
-    case WM_COMMAND:
-        if (!st) break;
-        if (LOWORD(wp) == IDOK && ::IsWindowEnabled(::GetDlgItem(hwnd, IDOK))) {
-            Finish(hwnd, st, kVatWindowOk);
-            return 0;
+        case WM_NCCREATE: {
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+            break;
         }
-        if (LOWORD(wp) == IDCANCEL) {
-            Finish(hwnd, st, kVatWindowCancel);
+        case WM_COMMAND:
+            if (!st) break;
+            if (LOWORD(wp) == IDOK && ::IsWindowEnabled(::GetDlgItem(hwnd, IDOK))) {
+                Finish(hwnd, st, kVatWindowOk);
+                return 0;
+            }
+            if (LOWORD(wp) == IDCANCEL) {
+                Finish(hwnd, st, kVatWindowCancel);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            if (st) Finish(hwnd, st, kVatWindowCancel);
             return 0;
-        }
-        break;
-    case WM_CLOSE:
-        if (st) Finish(hwnd, st, kVatWindowCancel);
-        return 0;
-    default:
-        break;
+        default: break;
     }
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&WndProc), &module);
+    ::GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&WndProc), &module);
     return module;
 }
 
@@ -134,8 +134,8 @@ int32_t ShowVatWindow(VatWindowModel& model, void* owner) {
 
     State st;
     st.model = &model;
-    HWND hwnd = ::CreateWindowExW(kExStyle, kClassName, win32::Widen(model.caption).c_str(), kStyle, x, y,
-                                  width, height, ownerWnd, nullptr, instance, &st);
+    HWND hwnd = ::CreateWindowExW(kExStyle, kClassName, win32::Widen(model.caption).c_str(), kStyle,
+                                  x, y, width, height, ownerWnd, nullptr, instance, &st);
     if (!hwnd) return kVatWindowCancel;
 
     HFONT font = MakeFont(lay.fontHeight);
@@ -154,7 +154,8 @@ int32_t ShowVatWindow(VatWindowModel& model, void* owner) {
         HWND list = Combo(hwnd, instance, vis | WS_TABSTOP | CBS_DROPDOWNLIST, lay.lists[i],
                           kIdList0 + static_cast<int>(i), font);
         for (const std::string& item : row.items)
-            ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::Widen(item).c_str()));
+            ::SendMessageW(list, CB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(win32::Widen(item).c_str()));
         ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(row.selected), 0);
         ::EnableWindow(list, row.enabled);
         st.lists[i] = list;
@@ -162,9 +163,8 @@ int32_t ShowVatWindow(VatWindowModel& model, void* owner) {
     DWORD specialVis = model.specialVisible ? WS_VISIBLE : 0;
     Child(hwnd, instance, L"STATIC", win32::Widen(model.specialLabel), specialVis | SS_RIGHT,
           lay.specialLabel, -1, font);
-    HWND special =
-        Combo(hwnd, instance, specialVis | WS_TABSTOP | CBS_DROPDOWN, lay.specialList, kIdSpecial,
-              font);
+    HWND special = Combo(hwnd, instance, specialVis | WS_TABSTOP | CBS_DROPDOWN, lay.specialList,
+                         kIdSpecial, font);
     ::SetWindowTextW(special, win32::Widen(model.specialText).c_str());
     ::EnableWindow(special, FALSE);
     HWND ok = Child(hwnd, instance, L"BUTTON", win32::Widen(model.okCaption),

@@ -15,10 +15,11 @@ namespace {
 namespace fs = std::filesystem;
 
 class ChildProcessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("krv-child-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() /
+               ("krv-child-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -29,7 +30,9 @@ protected:
         setup.args = {"-c", script};
         return setup;
     }
-    std::string Read(const char* name) { return tools::ReadWholeFile((dir_ / name).string()).value_or("<missing>"); }
+    std::string Read(const char* name) {
+        return tools::ReadWholeFile((dir_ / name).string()).value_or("<missing>");
+    }
 
     fs::path dir_;
 };
@@ -59,7 +62,8 @@ TEST_F(ChildProcessTest, SharedOutputIsAppendedOrEmptied) {
         tools::ChildProcess p;
         ASSERT_TRUE(p.Start(setup, nullptr));
         EXPECT_EQ(p.Wait(10000), std::optional<int>(0));
-        EXPECT_EQ(Read("log.txt"), append ? "before\nout\nerr\n" : "out\nerr\n") << "append " << append;
+        EXPECT_EQ(Read("log.txt"), append ? "before\nout\nerr\n" : "out\nerr\n")
+            << "append " << append;
     }
 }
 

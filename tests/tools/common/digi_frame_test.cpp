@@ -58,7 +58,8 @@ TEST(DigiFrame, ReferenceRecordGivesTheKnownFrameByteForByteApartFromTheText) {
 
     // The known frame with our texts in place of its own (same fonts, lengths, terminators).
     std::string expected = Bytes(
-        "F1 25 00 00 00 01 00 3B 54 00 0D 26 01 00 02 84 39 11 05 22 00 01 40 00 00 00 00 03 01 01");
+        "F1 25 00 00 00 01 00 3B 54 00 0D 26 01 00 02 84 39 11 05 22 00 01 40 00 00 00 00 03 01 "
+        "01");
     expected += Bytes("07 07") + goods.name + Bytes("0D");
     expected += Bytes("03 11") + goods.name_lines[0] + Bytes("0C 00");
     ASSERT_EQ(expected.size(), 61u);
@@ -66,7 +67,8 @@ TEST(DigiFrame, ReferenceRecordGivesTheKnownFrameByteForByteApartFromTheText) {
     EXPECT_EQ(frame.lacking, 0);
 
     // The same goods for a Russian scale: the Polish letters it lacks become '?'.
-    smeth::DigiFrame cyrillic = smeth::DigiFrameOf(record, CodePage::Named("cp866").value(), smeth::LocalSettings{});
+    smeth::DigiFrame cyrillic =
+        smeth::DigiFrameOf(record, CodePage::Named("cp866").value(), smeth::LocalSettings{});
     EXPECT_EQ(cyrillic.bytes.size(), 61u);
     EXPECT_EQ(cyrillic.bytes.substr(32, 7), "Kie?bas");
     EXPECT_EQ(cyrillic.lacking, 3);  // ł, Ś, ą
@@ -79,7 +81,8 @@ TEST(DigiFrame, DeleteAndClearFrames) {
     PluFields goods = ReferenceGoods();
     goods.operation = 1;
     goods.plu = 12345678;
-    smeth::DigiFrame del = smeth::DigiFrameOf(BuildRecord(goods), Cp1250Page(), smeth::LocalSettings{});
+    smeth::DigiFrame del =
+        smeth::DigiFrameOf(BuildRecord(goods), Cp1250Page(), smeth::LocalSettings{});
     EXPECT_EQ(Hex(del.bytes), "F3 25 12 34 56 78");
 
     std::string error;
@@ -106,7 +109,8 @@ TEST(DigiFrame, SettingsLeaveOutTheMessageAndIngredientNumbers) {
     smeth::LocalSettings settings;
     settings.special_message.reset();
     settings.ingredient_number = 9;
-    std::string bytes = smeth::DigiFrameOf(BuildRecord(ReferenceGoods()), Cp1250Page(), settings).bytes;
+    std::string bytes =
+        smeth::DigiFrameOf(BuildRecord(ReferenceGoods()), Cp1250Page(), settings).bytes;
     EXPECT_EQ(bytes.size(), 60u);
     EXPECT_EQ(static_cast<unsigned char>(bytes[11]), 0x24) << "name and ingredient number only";
     EXPECT_EQ(bytes[28], 9);
@@ -118,7 +122,8 @@ TEST(DigiFrame, SettingsLeaveOutTheMessageAndIngredientNumbers) {
 std::string RandomText(std::mt19937& rng, size_t max) {
     static const std::string alphabet = Utf8ToCp1250("abcXYZ 0189-,.\"'&ąćęłńóśźżĄĆĘŁŃÓŚŹŻ€äü§");
     std::string s(std::uniform_int_distribution<size_t>(0, max)(rng), ' ');
-    for (char& c : s) c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+    for (char& c : s)
+        c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
     while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
 }
@@ -140,7 +145,8 @@ TEST(DigiFrame, RandomRecordsComeBackFromTheDecoderWithEveryField) {
         g.weighed_by_quantity = number(0, 1);
         g.label_format = number(0, 99);
         g.barcode_format = number(0, 99);
-        g.barcode = std::to_string(number(1000000, 9999999)) + std::to_string(number(100000, 999999));
+        g.barcode =
+            std::to_string(number(1000000, 9999999)) + std::to_string(number(100000, 999999));
         g.sell_by = number(0, 1);
         g.sell_by_days = number(0, 999);
         g.use_by = number(0, 1);
@@ -190,7 +196,8 @@ TEST(DigiFrame, RandomRecordsComeBackFromTheDecoderWithEveryField) {
 TEST(DigiFrame, FrameWithoutBarcodeDataReadsAsTheBarcodeTheEncoderSendsForNone) {
     // Status 2 has only the label-format bit: no barcode format, no barcode data.
     const std::string frame = Bytes(
-        "F1 25 00 00 00 01 00 3B 54 00 01 00 00 00 39 11 05 22 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+        "F1 25 00 00 00 01 00 3B 54 00 01 00 00 00 39 11 05 22 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00 00 00"
         " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
     std::string error;
     std::optional<Frame> f = Decode(frame, &error);
@@ -222,18 +229,18 @@ TEST(DigiFrame, DecoderRefusesWhatItCannotRead) {
     padded[7] = static_cast<char>(padded[7] + 4);  // a longer length, zero padding: still read
     EXPECT_TRUE(Decode(padded, &error)) << error;
     for (const std::string& bad : {
-             with(0, 0xF4),              // unknown command
-             with(1, 0x26),              // another file
-             with(2, 0x0A),              // PLU digit out of range
-             with(7, 0x30),              // length does not match
-             with(10, 0x1D),             // main group: a field of unknown size
-             with(11, 0x01),             // quantity symbol
-             with(12, 0x08),             // packed date from the clock
-             with(13, 0xA0),             // price digit out of range
+             with(0, 0xF4),   // unknown command
+             with(1, 0x26),   // another file
+             with(2, 0x0A),   // PLU digit out of range
+             with(7, 0x30),   // length does not match
+             with(10, 0x1D),  // main group: a field of unknown size
+             with(11, 0x01),  // quantity symbol
+             with(12, 0x08),  // packed date from the clock
+             with(13, 0xA0),  // price digit out of range
              good.substr(0, good.size() - 1),
-             Bytes("F3 25 00 00 01"),    // half a PLU number
-             Bytes("F3 25"),             // nothing to delete
-             Bytes("F2 25 00"),          // clear with a body
+             Bytes("F3 25 00 00 01"),  // half a PLU number
+             Bytes("F3 25"),           // nothing to delete
+             Bytes("F2 25 00"),        // clear with a body
              Bytes("F1"),
          }) {
         error.clear();
@@ -255,8 +262,9 @@ TEST(CodePage, PolishTextInTheScalesPages) {
         const char* hex;  // of "ażółć" after the Z
         int lacking;
     };
-    for (const Case& c : {Case{"cp852", "61 BE A2 88 86", 1}, Case{"ISO-8859-2", "61 BF F3 B3 E6", 1},
-                          Case{"Windows-1250", "61 BF F3 B3 E6", 0}, Case{"866", "61 3F 3F 3F 3F", 10}}) {
+    for (const Case& c :
+         {Case{"cp852", "61 BE A2 88 86", 1}, Case{"ISO-8859-2", "61 BF F3 B3 E6", 1},
+          Case{"Windows-1250", "61 BF F3 B3 E6", 0}, Case{"866", "61 3F 3F 3F 3F", 10}}) {
         std::optional<CodePage> page = CodePage::Named(c.name);
         ASSERT_TRUE(page) << c.name;
         int lacking = 0;

@@ -13,14 +13,18 @@ TEST(Wire, AnswersRoundTrip) {
     EXPECT_TRUE(ok->ok);
     EXPECT_EQ(ok->plu, "00000012");
 
-    std::string err = ErrAnswer("00000012", "E42", "Brak miejsca\r\nw pami\xea" "ci");
+    std::string err = ErrAnswer("00000012", "E42",
+                                "Brak miejsca\r\nw pami\xea"
+                                "ci");
     ASSERT_EQ(err.find('\n'), err.size() - 1);  // one line, whatever the text held
     auto e = ParseAnswer(err.substr(0, err.size() - 1));
     ASSERT_TRUE(e);
     EXPECT_FALSE(e->ok);
     EXPECT_EQ(e->plu, "00000012");
     EXPECT_EQ(e->code, "E42");
-    EXPECT_EQ(e->text, "Brak miejsca  w pami\xea" "ci");
+    EXPECT_EQ(e->text,
+              "Brak miejsca  w pami\xea"
+              "ci");
 
     e = ParseAnswer("ERR 00000001 7");
     ASSERT_TRUE(e);
@@ -29,7 +33,8 @@ TEST(Wire, AnswersRoundTrip) {
 }
 
 TEST(Wire, MalformedAnswersAreRefused) {
-    for (const char* line : {"", "OK", "OK ", "OK 1 extra", "ERR 00000001", "ERR", "HELLO DIGISIM/1", "ok 1"})
+    for (const char* line :
+         {"", "OK", "OK ", "OK 1 extra", "ERR 00000001", "ERR", "HELLO DIGISIM/1", "ok 1"})
         EXPECT_FALSE(ParseAnswer(line)) << line;
 }
 

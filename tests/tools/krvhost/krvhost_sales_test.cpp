@@ -61,23 +61,23 @@ TEST(KrvhostSales, BrokenLinesAreReportedAndTheRestIsRead) {
     const std::string text =
         "[TOWAROWE]\r\n"
         "PLU;1;;1000;250\r\n"
-        "PLU;2;;x;100\r\n"                     // 3: not a number
-        "PLU;;;1000;100\r\n"                   // 4: no code at all
+        "PLU;2;;x;100\r\n"    // 3: not a number
+        "PLU;;;1000;100\r\n"  // 4: no code at all
         "PLU;3;;2000;500\r\n"
         "\r\n[FINANSOWE]\r\n"
         "VAT;1;100;23;123\r\n"
-        "NIEZNANE;5\r\n"                       // 9: unknown key
+        "NIEZNANE;5\r\n"  // 9: unknown key
         "FPLATN_KARTA;5000\r\n"
-        "[NOWA_SEKCJA]\r\n"                    // 11: unknown section
+        "[NOWA_SEKCJA]\r\n"  // 11: unknown section
         "\r\n[FLAGI]\r\n"
-        "FISK_Z_PLU;X\r\n"                     // 14: neither T nor N
+        "FISK_Z_PLU;X\r\n"  // 14: neither T nor N
         "\r\n[Paragon nr 7]\r\n"
         "TRN;1;7;2;1;;;a;b;c;;2026-12-07 10:00:00;0;-1\r\n"  // text with ";" inside
         "ZAW;1;;1000;250;-1;7;2026-12-07 10:00:00\n"
         "PMT;3;250;100;-1;-1;-1;1;0;;2026-12-07 10:00:00\n"
         "\r\n[Paragon nr 8]\r\n"
-        "TRN;1;9;0;0;;;;;2026-12-07 10:00:00;0;-1\r\n"       // 22: names receipt 9
-        "ZAW;1;;1000;250;-1;8;2026-12-07 10:00:00\n";        // 23: no receipt to belong to
+        "TRN;1;9;0;0;;;;;2026-12-07 10:00:00;0;-1\r\n"  // 22: names receipt 9
+        "ZAW;1;;1000;250;-1;8;2026-12-07 10:00:00\n";   // 23: no receipt to belong to
     const SalesFile f = ParseSalesFile(text);
     std::vector<int> lines;
     for (const SalesProblem& p : f.problems) lines.push_back(p.line);
@@ -94,7 +94,8 @@ TEST(KrvhostSales, BrokenLinesAreReportedAndTheRestIsRead) {
     std::ofstream(path, std::ios::binary) << text;
     std::ostringstream out, err;
     EXPECT_EQ(RunSales(path, out, err), 1);
-    EXPECT_NE(err.str().find(path + ":3: malformed line: PLU;2;;x;100"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(path + ":3: malformed line: PLU;2;;x;100"), std::string::npos)
+        << err.str();
     EXPECT_NE(err.str().find(path + ":11: unknown section [NOWA_SEKCJA]"), std::string::npos);
     EXPECT_NE(out.str().find("8 problems found"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("Goods sold (2 lines)"), std::string::npos);

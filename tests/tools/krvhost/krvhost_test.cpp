@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "catalogue.h"
-#include "krvdll.h"
 #include "host.h"
+#include "krvdll.h"
 #include "profile.h"
 #include "result_file.h"
 #include "text.h"
@@ -23,20 +23,24 @@ using namespace krv::host;
 TEST(Profile, KeepsCommentsAndOrderAndAddsToTheRightSection) {
     Profile p;
     std::string error;
-    ASSERT_TRUE(p.Parse("# my scale\nexchange_dir = /srv/x\n\n[Parameters]\n; note\nDigiSM_Zlacze = 1\n\n[device]\nvat=23,8\n",
-                        &error))
+    ASSERT_TRUE(
+        p.Parse("# my scale\nexchange_dir = /srv/x\n\n[Parameters]\n; note\nDigiSM_Zlacze = "
+                "1\n\n[device]\nvat=23,8\n",
+                &error))
         << error;
-    EXPECT_EQ(p.Get("device", "EXCHANGE_DIR"), "/srv/x") << "entries before a heading belong to [device]";
+    EXPECT_EQ(p.Get("device", "EXCHANGE_DIR"), "/srv/x")
+        << "entries before a heading belong to [device]";
     EXPECT_EQ(p.Get("parameters", "digism_zlacze"), "1");
     EXPECT_EQ(p.Get("device", "vat"), "23,8");
     EXPECT_FALSE(p.Get("hidden", "DigiSM_Zlacze"));
 
-    p.Set("parameters", "DIGISM_ZLACZE", "0");           // replaced in place, spelling kept
+    p.Set("parameters", "DIGISM_ZLACZE", "0");                // replaced in place, spelling kept
     p.Set("parameters", "DigiSM_AdresIP", "127.0.0.1:5001");  // after the section's last entry
-    p.Set("hidden", "TV_Tarvisco_X", "a=b;c");           // a new section at the end
+    p.Set("hidden", "TV_Tarvisco_X", "a=b;c");                // a new section at the end
     EXPECT_EQ(p.Text(),
               "# my scale\nexchange_dir = /srv/x\n\n[Parameters]\n; note\nDigiSM_Zlacze = 0\n"
-              "DigiSM_AdresIP = 127.0.0.1:5001\n\n[device]\nvat=23,8\n\n[hidden]\nTV_Tarvisco_X = a=b;c\n");
+              "DigiSM_AdresIP = 127.0.0.1:5001\n\n[device]\nvat=23,8\n\n[hidden]\nTV_Tarvisco_X = "
+              "a=b;c\n");
     EXPECT_EQ(p.Get("hidden", "tv_tarvisco_x"), "a=b;c") << "a value may hold = and ;";
 
     EXPECT_FALSE(p.Parse("[parameters\n", &error));
@@ -47,7 +51,9 @@ TEST(Profile, KeepsCommentsAndOrderAndAddsToTheRightSection) {
 
 TEST(Profile, SavesThroughATemporaryFileAndLoadsBack) {
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("krvhost-profile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::path dir =
+        fs::temp_directory_path() /
+        ("krvhost-profile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::create_directories(dir);
     std::string path = (dir / "p.ini").string();
     Profile missing(path);
@@ -79,7 +85,8 @@ TEST(Host, ExchangeDirectoryIsWholeAndEndsWithTheSeparator) {
     const std::string sep(1, fs::path::preferred_separator);
     EXPECT_EQ(host.ExchangeDir(), folder.string() + sep) << "default: the profile's folder";
     profile.Set("device", "exchange_dir", "exchange");
-    EXPECT_EQ(host.ExchangeDir(), (folder / "exchange").string() + sep) << "relative to the profile";
+    EXPECT_EQ(host.ExchangeDir(), (folder / "exchange").string() + sep)
+        << "relative to the profile";
     profile.Set("device", "exchange_dir", (folder / "other" / "").string());
     EXPECT_EQ(host.ExchangeDir(), (folder / "other").string() + sep) << "one separator at the end";
     std::fclose(sink);
@@ -118,20 +125,29 @@ TEST(OperationWindow, PlainOutputHasOneLinePerChangeAndMarkers) {
     std::string pad26(52 - 26, ' ');
     std::string pad25(52 - 25, ' ');
     EXPECT_EQ(Capture(false, false, Script),
-              "Wczytywanie listy towarów:" + pad26 + "0 %\n"
-              "Wczytywanie listy towarów:" + pad26 + "50 %\n"
-              "Wczytywanie listy towarów" + pad25 + "OK\n"
-              "WARN: Eksport tylko do Pliku (digism.exp)\n"
-              "ERROR: Sterownik zakończył działanie z błędami\n");
+              "Wczytywanie listy towarów:" + pad26 +
+                  "0 %\n"
+                  "Wczytywanie listy towarów:" +
+                  pad26 +
+                  "50 %\n"
+                  "Wczytywanie listy towarów" +
+                  pad25 +
+                  "OK\n"
+                  "WARN: Eksport tylko do Pliku (digism.exp)\n"
+                  "ERROR: Sterownik zakończył działanie z błędami\n");
 }
 
 TEST(OperationWindow, TerminalUpdatesTheRunningLineInPlace) {
     std::string out = Capture(true, false, Script);
-    EXPECT_EQ(out.find('\n'), out.find("OK") + 2) << "the running line is rewritten, not repeated:\n" << out;
+    EXPECT_EQ(out.find('\n'), out.find("OK") + 2)
+        << "the running line is rewritten, not repeated:\n"
+        << out;
     EXPECT_NE(out.find("\r\x1b[KWczytywanie listy towarów:"), std::string::npos);
     std::string coloured = Capture(true, true, Script);
-    EXPECT_NE(coloured.find("\x1b[31m\x1b[1mERROR: "), std::string::npos) << "errors red and marked";
-    EXPECT_NE(coloured.find("\x1b[33m\x1b[1mWARN: "), std::string::npos) << "warnings yellow and marked";
+    EXPECT_NE(coloured.find("\x1b[31m\x1b[1mERROR: "), std::string::npos)
+        << "errors red and marked";
+    EXPECT_NE(coloured.find("\x1b[33m\x1b[1mWARN: "), std::string::npos)
+        << "warnings yellow and marked";
 
     // A long message still gets one blank before its status.
     std::string long_text(60, 'x');
@@ -145,15 +161,17 @@ TEST(OperationWindow, TerminalUpdatesTheRunningLineInPlace) {
 TEST(Translations, ParsesLinesEscapesAndRejectsGarbage) {
     Translations t;
     std::string error;
-    ASSERT_TRUE(t.Parse("\xEF\xBB\xBF# English\r\n"
-                        "tarvisco_dgaction/TarviscoMakePluRMsgAdd_00001= - to send\r\n"
-                        "kstools_KSLib/Multi=Tested with:\\nSM-300\\\\x\r\n"
-                        "tarvisco_dgaction/SendPluRExceptioAnsiStri=No program in \r\n",
-                        &error))
+    ASSERT_TRUE(
+        t.Parse("\xEF\xBB\xBF# English\r\n"
+                "tarvisco_dgaction/TarviscoMakePluRMsgAdd_00001= - to send\r\n"
+                "kstools_KSLib/Multi=Tested with:\\nSM-300\\\\x\r\n"
+                "tarvisco_dgaction/SendPluRExceptioAnsiStri=No program in \r\n",
+                &error))
         << error;
     EXPECT_EQ(t.Find("tarvisco_dgaction", "TarviscoMakePluRMsgAdd_00001"), " - to send");
     EXPECT_EQ(t.Find("kstools_KSLib", "Multi"), "Tested with:\r\nSM-300\\x");
-    EXPECT_EQ(t.Find("tarvisco_dgaction", "SendPluRExceptioAnsiStri"), "No program in ") << "trailing blank kept";
+    EXPECT_EQ(t.Find("tarvisco_dgaction", "SendPluRExceptioAnsiStri"), "No program in ")
+        << "trailing blank kept";
     EXPECT_FALSE(t.Find("kstools_KSLib", "Other"));
     EXPECT_TRUE(t.Parse("x/y=Wagę\n", &error));
     EXPECT_EQ(t.Find("x", "y"), "Wag\xEA") << "stored in Windows-1250";
@@ -162,7 +180,8 @@ TEST(Translations, ParsesLinesEscapesAndRejectsGarbage) {
 }
 
 TEST(ExportResult, ReadsResultLinesAndReportsTheOthers) {
-    ExportResult r = ParseExportResult("PLU;12;7;777;CEN\r\nPLU;1;0;2900001;DOD\r\n\r\nPLU;x;0;1;DOD\r\nPLU;3;0;1;NEW\r\n");
+    ExportResult r = ParseExportResult(
+        "PLU;12;7;777;CEN\r\nPLU;1;0;2900001;DOD\r\n\r\nPLU;x;0;1;DOD\r\nPLU;3;0;1;NEW\r\n");
     ASSERT_EQ(r.lines.size(), 2u);
     EXPECT_EQ(r.lines[0].plu, 12);
     EXPECT_EQ(r.lines[0].koldod, 7);
@@ -174,9 +193,20 @@ TEST(ExportResult, ReadsResultLinesAndReportsTheOthers) {
 }
 
 TEST(Catalogue, NormalisesValuesByKind) {
-    CatalogueEntry timeout{102, 18, KRV_PARAM_INTEGER, 0, "DigiSM_Timeout", "", "120", "3", "99999", {}};
-    CatalogueEntry link{101, 0, KRV_PARAM_CHOICE, 0, "DigiSM_Zlacze", "", "1", "", "", {"Plik", "Ethernet"}};
-    CatalogueEntry kody{102, 0, KRV_PARAM_CHOICE, 0, "DigiSM_KodyKD", "", "1", "", "", {ToCp1250("Krótkie (np. 123)")}};
+    CatalogueEntry timeout{102,   18,  KRV_PARAM_INTEGER, 0, "DigiSM_Timeout", "",
+                           "120", "3", "99999",           {}};
+    CatalogueEntry link{101, 0,  KRV_PARAM_CHOICE,    0, "DigiSM_Zlacze", "", "1",
+                        "",  "", {"Plik", "Ethernet"}};
+    CatalogueEntry kody{102,
+                        0,
+                        KRV_PARAM_CHOICE,
+                        0,
+                        "DigiSM_KodyKD",
+                        "",
+                        "1",
+                        "",
+                        "",
+                        {ToCp1250("Krótkie (np. 123)")}};
     std::string stored, error;
     EXPECT_TRUE(Catalogue::Normalise(timeout, " 30 ", &stored, &error));
     EXPECT_EQ(stored, "30");
@@ -189,7 +219,8 @@ TEST(Catalogue, NormalisesValuesByKind) {
     EXPECT_EQ(stored, "0");
     EXPECT_FALSE(Catalogue::Normalise(link, "2", &stored, &error));
     EXPECT_NE(error.find("1  Ethernet"), std::string::npos) << "the error lists the choices";
-    EXPECT_TRUE(Catalogue::Normalise(kody, "Krótkie (np. 123)", &stored, &error)) << "UTF-8 choice text";
+    EXPECT_TRUE(Catalogue::Normalise(kody, "Krótkie (np. 123)", &stored, &error))
+        << "UTF-8 choice text";
     EXPECT_EQ(stored, "0");
 }
 

@@ -45,11 +45,11 @@ TEST(RecordCheck, RecordsOfTheBuilderPass) {
 TEST(RecordCheck, EveryFormattedPositionIsChecked) {
     const std::string good = BuildRecord(FullRecord());
     auto in_free_text = [](int pos) {
-        if (pos >= 11 && pos <= 39) return true;                                   // name
+        if (pos >= 11 && pos <= 39) return true;  // name
         for (int start : {40, 70, 100})
-            if (pos > start && pos < start + 30) return true;                      // name line text
+            if (pos > start && pos < start + 30) return true;  // name line text
         for (int i = 0; i < 15; ++i)
-            if (pos > 186 + 50 * i && pos < 186 + 50 * (i + 1)) return true;       // ingredient text
+            if (pos > 186 + 50 * i && pos < 186 + 50 * (i + 1)) return true;  // ingredient text
         return false;
     };
     for (int pos = 1; pos <= 1000; ++pos) {
@@ -119,7 +119,8 @@ TEST(RecordCheck, LinesNeedTheExactLengthAndCrLf) {
         f = CheckLine({1, text, true});
         ASSERT_TRUE(f) << size;
         EXPECT_EQ(f->code, kRecordLength);
-        EXPECT_EQ(Cp1250ToUtf8(f->text), "Rekord ma " + std::to_string(size) + " znaków zamiast 1000");
+        EXPECT_EQ(Cp1250ToUtf8(f->text),
+                  "Rekord ma " + std::to_string(size) + " znaków zamiast 1000");
     }
 }
 

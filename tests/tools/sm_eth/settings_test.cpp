@@ -18,7 +18,8 @@ TEST(CommandLine, ReadsTheLibrarysArguments) {
     EXPECT_EQ(c.timeout_s, 4);
 
     c = {};
-    ASSERT_TRUE(ParseCommandLine({"w=2  i=1 t=30", "X=whatever", "plain"}, &c, &bad));  // one argument, several items
+    ASSERT_TRUE(ParseCommandLine({"w=2  i=1 t=30", "X=whatever", "plain"}, &c,
+                                 &bad));  // one argument, several items
     EXPECT_EQ(c.scale, 2);
     EXPECT_TRUE(c.verbose);
     EXPECT_EQ(c.timeout_s, 30);
@@ -49,7 +50,8 @@ TEST(ScaleAddress, HostPortAndDefaultPort) {
     a = ParseScaleAddress("[::1]");
     ASSERT_TRUE(a);
     EXPECT_EQ(a->port, kDefaultScalePort);
-    for (const char* bad : {"", "   ", ":5", "h:", "h:0", "h:65536", "h:5x", "::1", "[::1", "[::1]x", "[::1]:", "a b:1"})
+    for (const char* bad : {"", "   ", ":5", "h:", "h:0", "h:65536", "h:5x", "::1", "[::1",
+                            "[::1]x", "[::1]:", "a b:1"})
         EXPECT_FALSE(ParseScaleAddress(bad)) << bad;
 }
 
@@ -66,16 +68,21 @@ TEST(IniFiles, ReadsTheLibrarysFiles) {
     EXPECT_TRUE(IsSupportedCodepage(f.codepage));
     EXPECT_FALSE(IsSupportedCodepage("utf-8"));
 
-    IniFile scales = IniFile::Parse("[1]\r\nNazwa=Waga w dziale mi\xea" "sa\r\nAdres=127.0.0.1:5001");
+    IniFile scales = IniFile::Parse(
+        "[1]\r\nNazwa=Waga w dziale mi\xea"
+        "sa\r\nAdres=127.0.0.1:5001");
     ScaleEntry s = ReadScale(scales, 1);
     EXPECT_TRUE(s.found);
-    EXPECT_EQ(s.name, "Waga w dziale mi\xea" "sa");
+    EXPECT_EQ(s.name,
+              "Waga w dziale mi\xea"
+              "sa");
     EXPECT_EQ(s.address, "127.0.0.1:5001");
     EXPECT_FALSE(ReadScale(scales, 2).found);
 }
 
 TEST(IniFiles, NamesIgnoreCaseAndValuesKeepEqualsSigns) {
-    IniFile ini = IniFile::Parse("; comment\n[ zbiory ]\n  daneWEJ = /tmp/a=b.exp  \n[Other]\nDaneWej=x\n");
+    IniFile ini =
+        IniFile::Parse("; comment\n[ zbiory ]\n  daneWEJ = /tmp/a=b.exp  \n[Other]\nDaneWej=x\n");
     EXPECT_EQ(ini.Get("Zbiory", "DaneWej"), "/tmp/a=b.exp");
     EXPECT_EQ(ini.Get("Zbiory", "DaneWyj"), std::nullopt);
     EXPECT_EQ(ini.Get("other", "danewej"), "x");

@@ -21,7 +21,9 @@ namespace fs = std::filesystem;
 
 constexpr int kRunBoundMs = 20000;  // no single program run may take longer
 
-std::string Slurp(const fs::path& p) { return tools::ReadWholeFile(p.string()).value_or("<missing>"); }
+std::string Slurp(const fs::path& p) {
+    return tools::ReadWholeFile(p.string()).value_or("<missing>");
+}
 
 std::vector<std::string> Split(const std::string& s, const std::string& sep) {
     std::vector<std::string> parts;
@@ -41,7 +43,7 @@ std::vector<std::vector<std::string>> ErrorLines(const std::string& bytes) {
 }
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string tmpl = (fs::temp_directory_path() / "sm_eth_test_XXXXXX").string();
         path_ = mkdtemp(tmpl.data());
@@ -52,21 +54,23 @@ public:
     }
     const fs::path& path() const { return path_; }
 
-private:
+  private:
     fs::path path_;
 };
 
 // The simulator on a free loopback port, stopped with SIGTERM at the end.
 class Scale {
-public:
+  public:
     Scale(const fs::path& dir, std::vector<std::string> extra) : state_(dir / "scale_state.txt") {
         fs::path port_file = dir / "scale_port.txt";
         fs::remove(port_file);  // an earlier scale's port must not be taken for this one's
-        std::vector<std::string> args = {"--port", "0", "--port-file", port_file.string(), "--state", state_.string()};
+        std::vector<std::string> args = {"--port",           "0",       "--port-file",
+                                         port_file.string(), "--state", state_.string()};
         args.insert(args.end(), extra.begin(), extra.end());
         process_ = std::make_unique<tools::ChildProcess>();
         std::string error;
-        EXPECT_TRUE(process_->Start({SCALE_SIM_PROGRAM, args, "", {}, "", (dir / "scale_log.txt").string()}, &error))
+        EXPECT_TRUE(process_->Start(
+            {SCALE_SIM_PROGRAM, args, "", {}, "", (dir / "scale_log.txt").string()}, &error))
             << error;
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (std::chrono::steady_clock::now() < deadline && !process_->Wait(0)) {
@@ -85,7 +89,7 @@ public:
     std::string State() const { return Slurp(state_); }
     tools::ChildProcess& process() { return *process_; }
 
-private:
+  private:
     fs::path state_;
     std::unique_ptr<tools::ChildProcess> process_;
     int port_ = 0;
@@ -93,8 +97,9 @@ private:
 
 // The state file that a scale holding exactly these records writes.
 std::string StateOf(std::vector<std::string> records) {
-    std::sort(records.begin(), records.end(),
-              [](const std::string& a, const std::string& b) { return a.substr(1, 8) < b.substr(1, 8); });
+    std::sort(records.begin(), records.end(), [](const std::string& a, const std::string& b) {
+        return a.substr(1, 8) < b.substr(1, 8);
+    });
     std::string s;
     for (const std::string& r : records) s += r.substr(1, 8) + "\t" + r + "\n";
     return s;
@@ -109,15 +114,16 @@ struct RunResult {
 };
 
 class SmEthRun : public ::testing::Test {
-protected:
+  protected:
     fs::path Dir() const { return dir_.path(); }
     fs::path Path(const char* name) const { return Dir() / name; }
 
     // The two INI files exactly as the library writes them.
     void WriteIni(const std::string& address, const std::string& name = "Waga 1") {
         Write("wagi.ini", "[1]\r\nNazwa=" + name + "\r\nAdres=" + address);
-        Write("sm_eth.ini", "[Zbiory]\r\nDaneWej=" + Path("digism.exp").string() + "\r\nDaneWyj=" +
-                                Path("digism.err").string() + "\r\nSemaforWyj=" + Path("semafor.imp").string() +
+        Write("sm_eth.ini", "[Zbiory]\r\nDaneWej=" + Path("digism.exp").string() +
+                                "\r\nDaneWyj=" + Path("digism.err").string() +
+                                "\r\nSemaforWyj=" + Path("semafor.imp").string() +
                                 "\r\n\r\n[Opcje]\r\nWejscieStronaKodowa=windows-1250");
     }
     void WritePlu(const std::vector<std::string>& records) {
@@ -129,12 +135,15 @@ protected:
         ASSERT_TRUE(tools::WriteWholeFile(Path(name).string(), bytes));
     }
 
-    RunResult Run(std::vector<std::string> args = {"W=1", "I=0", "T=4"}, const std::string& timeout_ms = "") {
+    RunResult Run(std::vector<std::string> args = {"W=1", "I=0", "T=4"},
+                  const std::string& timeout_ms = "") {
         std::vector<std::pair<std::string, std::string>> env;
         if (!timeout_ms.empty()) env.emplace_back("SM_ETH_TIMEOUT_MS", timeout_ms);
         tools::ChildProcess p;
         std::string error;
-        EXPECT_TRUE(p.Start({program_, args, Dir().string(), env, Path("stdout.txt").string(), ""}, &error)) << error;
+        EXPECT_TRUE(
+            p.Start({program_, args, Dir().string(), env, Path("stdout.txt").string(), ""}, &error))
+            << error;
         RunResult r;
         std::optional<int> code = p.Wait(kRunBoundMs);
         EXPECT_TRUE(code) << "sm_eth did not finish";
@@ -159,7 +168,7 @@ protected:
     const std::string b_ = SimpleRecord(4, 0, Utf8ToCp1250("Masło"), 799);
     const std::string c_ = SimpleRecord(12, 0, "Ser", 2450);
 
-private:
+  private:
     TempDir dir_;
     std::string program_ = SM_ETH_PROGRAM;
 };
@@ -197,7 +206,8 @@ TEST_F(SmEthRun, RejectedPluGivesOneLineAndTheOthersAreStored) {
     RunResult r = Run();
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(r.semaphore);
-    EXPECT_EQ(r.errors, Utf8ToCp1250("Waga mięso\t" + scale.address() + "\t2\t00000012\tE42\tBrak miejsca w pamięci"));
+    EXPECT_EQ(r.errors, Utf8ToCp1250("Waga mięso\t" + scale.address() +
+                                     "\t2\t00000012\tE42\tBrak miejsca w pamięci"));
     EXPECT_EQ(scale.State(), StateOf({a_, b_}));
 }
 
@@ -209,7 +219,8 @@ TEST_F(SmEthRun, UnreachableScaleGivesLineZero) {
         free_port = tools::LocalPort(probe);
     }  // closed again: nothing listens there now
     Scale refusing(Dir(), {"--refuse"});
-    for (const std::string& address : {refusing.address(), "127.0.0.1:" + std::to_string(free_port)}) {
+    for (const std::string& address :
+         {refusing.address(), "127.0.0.1:" + std::to_string(free_port)}) {
         WriteIni(address);
         std::string broken = b_;
         broken[131] = 'x';
@@ -219,8 +230,10 @@ TEST_F(SmEthRun, UnreachableScaleGivesLineZero) {
         EXPECT_EQ(r.exit_code, 0) << address;
         EXPECT_TRUE(r.semaphore);
         ASSERT_EQ(r.lines.size(), 2u) << r.errors;
-        EXPECT_EQ(r.lines[0], (std::vector<std::string>{"Waga 1", address, "0", "", "201", r.lines[0][5]}));
-        EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("Nie można połączyć się z wagą " + address), std::string::npos)
+        EXPECT_EQ(r.lines[0],
+                  (std::vector<std::string>{"Waga 1", address, "0", "", "201", r.lines[0][5]}));
+        EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("Nie można połączyć się z wagą " + address),
+                  std::string::npos)
             << Cp1250ToUtf8(r.lines[0][5]);
         EXPECT_EQ(r.lines[1][2], "2");  // the record that failed its check is still reported
         EXPECT_EQ(r.lines[1][4], "104");
@@ -239,8 +252,9 @@ TEST_F(SmEthRun, DroppedConnectionKeepsWhatWasConfirmed) {
     ASSERT_EQ(r.lines.size(), 1u) << r.errors;
     EXPECT_EQ(r.lines[0][2], "0");
     EXPECT_EQ(r.lines[0][4], "203");
-    EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("(linia 2, PLU 00000004); potwierdzone rekordy: 1 z 3"),
-              std::string::npos)
+    EXPECT_NE(
+        Cp1250ToUtf8(r.lines[0][5]).find("(linia 2, PLU 00000004); potwierdzone rekordy: 1 z 3"),
+        std::string::npos)
         << Cp1250ToUtf8(r.lines[0][5]);
     EXPECT_EQ(scale.State(), StateOf({a_}));
 }
@@ -258,7 +272,8 @@ TEST_F(SmEthRun, SilentOrSlowScaleMeetsTheTimeOut) {
         ASSERT_EQ(r.lines.size(), 1u) << r.errors;
         EXPECT_EQ(r.lines[0][2], "0");
         EXPECT_EQ(r.lines[0][4], "202");
-        EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("w ciągu 0.3 s (linia 1, PLU 00000030)"), std::string::npos)
+        EXPECT_NE(Cp1250ToUtf8(r.lines[0][5]).find("w ciągu 0.3 s (linia 1, PLU 00000030)"),
+                  std::string::npos)
             << Cp1250ToUtf8(r.lines[0][5]);
         EXPECT_EQ(mute.State(), "");
     }
@@ -277,16 +292,20 @@ TEST_F(SmEthRun, RecordsThatFailTheirChecksAreNotSent) {
     WriteIni(scale.address());
     std::string letter_in_price = SimpleRecord(2);
     letter_in_price[133] = 'O';
-    Write("digism.exp", a_ + "\r\n" + letter_in_price + "\r\n" + b_.substr(0, 999) + "\r\n" + c_ + "\n" + b_);
+    Write("digism.exp",
+          a_ + "\r\n" + letter_in_price + "\r\n" + b_.substr(0, 999) + "\r\n" + c_ + "\n" + b_);
 
     RunResult r = Run();
     EXPECT_EQ(r.exit_code, 0);
     ASSERT_EQ(r.lines.size(), 4u) << r.errors;
-    std::vector<std::vector<std::string>> expected_heads = {
-        {"2", "00000002", "104"}, {"3", "00000004", "101"}, {"4", "00000012", "102"}, {"5", "00000004", "102"}};
+    std::vector<std::vector<std::string>> expected_heads = {{"2", "00000002", "104"},
+                                                            {"3", "00000004", "101"},
+                                                            {"4", "00000012", "102"},
+                                                            {"5", "00000004", "102"}};
     for (size_t i = 0; i < 4; ++i) {
         ASSERT_EQ(r.lines[i].size(), 6u);
-        EXPECT_EQ(std::vector<std::string>(r.lines[i].begin() + 2, r.lines[i].begin() + 5), expected_heads[i]);
+        EXPECT_EQ(std::vector<std::string>(r.lines[i].begin() + 2, r.lines[i].begin() + 5),
+                  expected_heads[i]);
     }
     EXPECT_EQ(scale.State(), StateOf({a_}));
 }
@@ -307,7 +326,11 @@ TEST_F(SmEthRun, UnusableSetUpStillEndsWithTheSemaphore) {
     const std::vector<Case> cases = {
         {"no wagi.ini", [&] { fs::remove(Path("wagi.ini")); }, {"W=1", "I=0", "T=4"}, 2, "301"},
         {"no section", [&] {}, {"W=2", "I=0", "T=4"}, 2, "301"},
-        {"bad address", [&] { Write("wagi.ini", "[1]\r\nNazwa=W\r\nAdres=127.0.0.1:abc"); }, {}, 2, "302"},
+        {"bad address",
+         [&] { Write("wagi.ini", "[1]\r\nNazwa=W\r\nAdres=127.0.0.1:abc"); },
+         {},
+         2,
+         "302"},
         {"bad T", [&] {}, {"W=1", "I=0", "T=x"}, 2, "306"},
         {"no input", [&] { fs::remove(Path("digism.exp")); }, {}, 0, "303"},
         {"empty input", [&] { Write("digism.exp", ""); }, {}, 0, "304"},
@@ -359,8 +382,9 @@ TEST_F(SmEthRun, DigiEveryScaleGetsEveryFrameAndKeepsItsOwnFaults) {
     }
     std::string absent = "127.0.0.1:" + std::to_string(free_port);
     WriteIni(scale.address());
-    Write("wagi.ini", "[1]\r\nNazwa=Waga 1\r\nAdres=" + scale.address() + "\r\n[2]\r\nNazwa=Waga 2\r\nAdres=" +
-                          absent + "\r\n[3]\r\nNazwa=Waga 3\r\nAdres=waga.sklep");
+    Write("wagi.ini", "[1]\r\nNazwa=Waga 1\r\nAdres=" + scale.address() +
+                          "\r\n[2]\r\nNazwa=Waga 2\r\nAdres=" + absent +
+                          "\r\n[3]\r\nNazwa=Waga 3\r\nAdres=waga.sklep");
     WritePlu({a_, SimpleRecord(4, 1), c_});
 
     RunResult r = Run();
@@ -378,8 +402,9 @@ TEST_F(SmEthRun, DigiDumpWritesTheFramesInsteadOfSending) {
     UseOwnSettings("");  // the dump speaks DIGI whatever the mode
     // Never contacted: the dump sends nothing.
     Write("wagi.ini", "[1]\r\nNazwa=Waga 1\r\nAdres=192.168.1.45");
-    Write("sm_eth.ini", "[Zbiory]\r\nDaneWej=" + Path("digism.exp").string() + "\r\nDaneWyj=" +
-                            Path("digism.err").string() + "\r\nSemaforWyj=" + Path("semafor.imp").string());
+    Write("sm_eth.ini", "[Zbiory]\r\nDaneWej=" + Path("digism.exp").string() +
+                            "\r\nDaneWyj=" + Path("digism.err").string() +
+                            "\r\nSemaforWyj=" + Path("semafor.imp").string());
     WritePlu({SimpleRecord(140, 1), a_});
 
     RunResult r = Run({"W=1", "I=0", "T=4", "--dump", "frames.txt"});

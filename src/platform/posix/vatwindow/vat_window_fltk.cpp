@@ -86,10 +86,9 @@ int32_t Show(VatWindowModel& model) {
     int sx = 0, sy = 0, sw = 0, sh = 0;
     Fl::screen_work_area(sx, sy, sw, sh);
     // The window owns the widgets created while it is the current group.
-    auto window = std::make_unique<Fl_Double_Window>(sx + (sw - lay.clientWidth) / 2,
-                                                     sy + (sh - lay.clientHeight) / 2,
-                                                     lay.clientWidth, lay.clientHeight,
-                                                     caption.c_str());
+    auto window = std::make_unique<Fl_Double_Window>(
+        sx + (sw - lay.clientWidth) / 2, sy + (sh - lay.clientHeight) / 2, lay.clientWidth,
+        lay.clientHeight, caption.c_str());
     dialog.window = window.get();
     window->set_modal();
     window->labelfont(kFont);
