@@ -4,7 +4,9 @@
 #   asan   build/asan   the same with AddressSanitizer + UndefinedBehaviorSanitizer
 #   win32  build/win32  tarvisco.dll and the tests for 32-bit Windows (mingw-w64)
 #   win64  build/win64  the same for 64-bit Windows
-# Usage: scripts/build.sh [linux|asan|win32|win64|all]...   (default: all)
+#   demo   build/demo   the shared library and tools only (no tests), for the demo
+# Usage: scripts/build.sh [linux|asan|win32|win64|demo|all]...   (default: all,
+# which is every configuration but demo)
 # JOBS (default 2) sets the parallelism.
 set -euo pipefail
 # shellcheck source=scripts/common.sh
@@ -17,6 +19,7 @@ options_of() {
         asan) echo "${common[*]} -DCMAKE_BUILD_TYPE=Debug -DTARVISCO_SANITIZE=ON" ;;
         win32) echo "${common[*]} -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-i686.cmake" ;;
         win64) echo "${common[*]} -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-x86_64.cmake" ;;
+        demo) echo "-G Ninja -DTARVISCO_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo" ;;
     esac
 }
 
@@ -48,7 +51,7 @@ for arg in "${@:-all}"; do
     elif is_config "$arg"; then
         configs+=("$arg")
     else
-        echo "usage: $0 [linux|asan|win32|win64|all]..." >&2
+        echo "usage: $0 [linux|asan|win32|win64|demo|all]..." >&2
         exit 2
     fi
 done

@@ -22,7 +22,7 @@ fi
 # Where each configuration keeps its shared library.
 library_of() {
     case "$1" in
-        linux | asan) echo "$BUILD_ROOT/$1/src/libtarvisco.so" ;;
+        linux | asan | demo) echo "$BUILD_ROOT/$1/src/libtarvisco.so" ;;
         win32 | win64) echo "$BUILD_ROOT/$1/src/tarvisco.dll" ;;
         *) return 1 ;;
     esac
@@ -39,7 +39,8 @@ wine_of() {
 
 is_config() {
     local c
-    for c in "${ALL_CONFIGS[@]}"; do [[ "$c" == "$1" ]] && return 0; done
+    # demo: the Linux library and tools only, without tests (scripts/demo.sh).
+    for c in "${ALL_CONFIGS[@]}" demo; do [[ "$c" == "$1" ]] && return 0; done
     return 1
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Shows the library as a host sees it: sets up, builds the Linux configuration
-# and runs the command-line host krvhost against build/linux/src/libtarvisco.so,
+# Shows the library as a host sees it: sets up, builds the library and tools
+# (build/demo, no tests) and runs the command-line host krvhost against
+# build/demo/src/libtarvisco.so,
 # ending with a demo export through the SM_eth stand-in to the scale simulator.
 # Usage: scripts/demo.sh [krvhost command]...   (default: the DEMO_STEPS below)
 set -euo pipefail
@@ -12,11 +13,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 DEMO_STEPS=(info params demo)
 (($#)) && DEMO_STEPS=("$@")
 
-KRVHOST="$BUILD_ROOT/linux/tools/krvhost/krvhost"
-LIBRARY="$(library_of linux)"
+KRVHOST="$BUILD_ROOT/demo/tools/krvhost/krvhost"
+LIBRARY="$(library_of demo)"
 
 bash "$ROOT/scripts/setup.sh" demo
-bash "$ROOT/scripts/build.sh" linux
+bash "$ROOT/scripts/build.sh" demo
 
 if [[ ! -x "$KRVHOST" ]]; then
     echo "demo: krvhost is not part of this build yet; the library exports:"

@@ -1,22 +1,23 @@
 #!/usr/bin/env bash
 # Installs what the project needs on a Debian 12 (bookworm) machine, for one job:
-#   setup.sh demo         the Linux build and the demo (scripts/demo.sh)
-#   setup.sh [test]       everything: also the Windows cross compilers, wine,
+#   setup.sh demo         the Linux library, tools and the demo (scripts/demo.sh)
+#   setup.sh [test]       everything: also GoogleTest and Google Benchmark, the
+#                         Windows cross compilers, wine,
 #                         Xvfb for the window tests, clang for fuzzing and
 #                         clang-format for the style check,
 #                         packaging tools (scripts/test.sh, CI)
 # Quick when everything is already there; never asks anything.
 set -euo pipefail
 
-# Every job: compilers, build tools and the libraries of the Linux build
-# (its tests and benchmarks included).
+# Every job: compilers, build tools and the libraries of the Linux library
+# and tools.
 BASE_PACKAGES=(
     build-essential cmake ninja-build ccache
-    googletest libgtest-dev libgmock-dev libbenchmark-dev
-    libcli11-dev libfltk1.3-dev libcurl4-openssl-dev
+    libfltk1.3-dev libcurl4-openssl-dev
 )
 # The full test run only.
 TEST_PACKAGES=(
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-apps imagemagick
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
