@@ -13,8 +13,6 @@ namespace {
 class DigiExport : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (Programs::SmEth().empty() || Programs::ScaleSim().empty())
-            GTEST_SKIP() << "the SM_eth stand-in and the scale simulator are not built";
         if (std::string why; !LibraryExports(&why)) FAIL() << why;
         device.WriteGoods(Goods());
         device.InstallStandIn();
@@ -167,8 +165,6 @@ namespace krv::test {
 namespace {
 
 TEST(DigiDemo, WholeExportListsTheScalesTable) {
-    if (Programs::SmEth().empty() || Programs::ScaleSim().empty())
-        GTEST_SKIP() << "the SM_eth stand-in and the scale simulator are not built";
     Device device;
     Outcome run = device.Krvhost({"demo", "--digi"});
     EXPECT_EQ(run.exit_code, 0) << run.output;

@@ -17,8 +17,6 @@ namespace {
 class ExportFailure : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (Programs::SmEth().empty() || Programs::ScaleSim().empty())
-            GTEST_SKIP() << "the SM_eth stand-in and the scale simulator are not built";
         if (std::string why; !LibraryExports(&why)) FAIL() << why;
         ASSERT_TRUE(scale.Start(device.Root() / "scale"));
         device.WriteGoods(Goods());
