@@ -86,6 +86,17 @@ count_ctest_line() {
     return 0
 }
 
+# Runs a command that prints "N passed, M failed" at its end, keeping its
+# output in the log LOG: the stage's detail is that line.
+run_counted() {
+    local log="$1"
+    shift
+    "$@" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    count_plain_line "$log" || return 1
+    return "$rc"
+}
+
 do_setup() { bash "$ROOT/scripts/setup.sh"; }
 
 do_build() {
@@ -115,10 +126,7 @@ do_exports() {
         [[ -n "${built[$t]:-}" ]] && targets+=("$t")
     done
     ((${#targets[@]})) || { stage_detail="nothing built"; return 77; }
-    bash "$ROOT/scripts/check-exports.sh" "${targets[@]}" 2>&1 | tee "$log"
-    local rc=${PIPESTATUS[0]}
-    count_plain_line "$log" || return 1
-    return "$rc"
+    run_counted "$log" bash "$ROOT/scripts/check-exports.sh" "${targets[@]}"
 }
 
 # The example host against a fresh install of one configuration (the Windows
@@ -126,19 +134,12 @@ do_exports() {
 do_example() {
     local log="$LOG_DIR/example-$1.log" display=()
     [[ "$1" == win* ]] && display=(-u DISPLAY)
-    env "${display[@]}" bash "$ROOT/scripts/example.sh" "$1" 2>&1 | tee "$log"
-    local rc=${PIPESTATUS[0]}
-    count_plain_line "$log" || return 1
-    return "$rc"
+    run_counted "$log" env "${display[@]}" bash "$ROOT/scripts/example.sh" "$1"
 }
 
 # The release files, with their contents listed and checked.
 do_package() {
-    local log="$LOG_DIR/package.log"
-    bash "$ROOT/scripts/package.sh" "$@" 2>&1 | tee "$log"
-    local rc=${PIPESTATUS[0]}
-    count_plain_line "$log" || return 1
-    return "$rc"
+    run_counted "$LOG_DIR/package.log" bash "$ROOT/scripts/package.sh" "$@"
 }
 
 # One virtual display for everything that follows (window tests, wine).
@@ -205,11 +206,7 @@ do_test_asan() {
 # build/fuzz with clang): enough to catch a crash that a change brings into
 # the parsers; the long runs are made by hand.
 do_fuzz() {
-    local log="$LOG_DIR/fuzz.log"
-    bash "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-5}" 2>&1 | tee "$log"
-    local rc=${PIPESTATUS[0]}
-    count_plain_line "$log" || return 1
-    return "$rc"
+    run_counted "$LOG_DIR/fuzz.log" bash "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-5}"
 }
 
 # A fresh wine prefix under build/ for every run: nothing of an earlier run or
