@@ -242,14 +242,20 @@ do_test_windows() {
     if [[ "$config" == win32 ]] && ! can_run_32bit; then
         # Counted as programs: listing the cases would need to run them.
         count=$(find "$BUILD_ROOT/$config/tests" -name '*.exe' | wc -l)
-        echo "test: this machine cannot run 32-bit code (the 32-bit wine loader does not start);"
+        local why="32-bit code cannot run here"
+        if [[ ! -x /usr/lib/wine/wine ]]; then
+            why="the 32-bit wine (wine32:i386) is not installed"
+            echo "test: $why (the mirror did not offer it: see the setup stage);"
+        else
+            echo "test: this machine cannot run 32-bit code (the 32-bit wine loader does not start);"
+        fi
         echo "test: the win32 build and its export table are checked, its $count test programs not run"
         if [[ "${TARVISCO_REQUIRE_WIN32:-}" == 1 ]]; then
-            stage_detail="32-bit code cannot run here"
+            stage_detail="$why"
             return 1
         fi
         total_skipped=$((total_skipped + count))
-        stage_detail="$count programs skipped: 32-bit code cannot run here"
+        stage_detail="$count programs skipped: $why"
         return 77
     fi
     # Only the window tests get the display: without one, nothing under wine
