@@ -59,3 +59,8 @@ foreach(tool krvhost sm_eth scale_sim)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/lang/en.lang
   DESTINATION ${TARVISCO_INSTALL_LANGDIR} COMPONENT common)
+# krvhost's manual page (share/man/man1); the manual itself lies in docs/.
+if(NOT WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/krvhost.1
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT common)
+endif()
