@@ -92,7 +92,8 @@ int Main(int argc, char** argv) {
     }
     Notes notes;
     if (!ReadFile(o["--notes"], &notesText) || !notes.Parse(o["--notes"], notesText, &error)) {
-        std::fprintf(stderr, "docgen: %s\n", error.empty() ? "cannot read the notes" : error.c_str());
+        std::fprintf(stderr, "docgen: %s\n",
+                     error.empty() ? "cannot read the notes" : error.c_str());
         return 2;
     }
 

@@ -25,15 +25,30 @@ std::string Placeholders(const std::string& s) {
     return out;
 }
 
-// Without the line breaks (and, with `blanks`, the blanks) at either end.
-std::string Trimmed(const std::string& s, bool blanks = false) {
-    const char* edge = blanks ? "\r\n " : "\r\n";
-    size_t a = s.find_first_not_of(edge);
-    size_t b = s.find_last_not_of(edge);
+// The printf conversions of a text, in order ("%%" left out): a translation
+// with others would make the library fall back to the Polish text.
+std::string Conversions(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i + 1 < s.size(); ++i) {
+        if (s[i] != '%') continue;
+        size_t j = s.find_first_not_of("-+ #0123456789.", i + 1);
+        if (j == std::string::npos) return out + "%!";  // a dangling '%'
+        size_t end = s.find_first_not_of("hlLqjzt", j);
+        if (end == std::string::npos) end = s.size() - 1;
+        if (s[end] != '%') out += s.substr(j, end - j + 1) + "|";
+        i = end;
+    }
+    return out;
+}
+
+// Without the line breaks and blanks at either end.
+std::string Trimmed(const std::string& s) {
+    size_t a = s.find_first_not_of("\r\n ");
+    size_t b = s.find_last_not_of("\r\n ");
     return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
 }
 
-std::string Code(const std::string& s) { return "`" + Inline(Trimmed(s, true)) + "`"; }
+std::string Code(const std::string& s) { return "`" + Inline(Trimmed(s)) + "`"; }
 
 }  // namespace
 
@@ -84,9 +99,12 @@ std::string MessagesPage(const std::vector<TextKey>& keys, const host::Translati
                                  " explained twice");
             auto text = english.Find(k.section, k.key);
             if (!text) translated = false;
+            if (text && Conversions(host::ToUtf8(*text)) != Conversions(k.polish))
+                errors.push_back("lang/en.lang: " + k.section + "/" + k.key +
+                                 ": the English text's %-conversions differ from the Polish");
             const std::string sep = polish.empty() ? "" : "…";
-            polish += sep + Placeholders(Trimmed(k.polish));
-            en += sep + (text ? Placeholders(Trimmed(host::ToUtf8(*text))) : std::string());
+            polish += sep + Placeholders(k.polish);
+            en += sep + (text ? Placeholders(host::ToUtf8(*text)) : std::string());
             ids += std::string(ids.empty() ? "" : ", ") + "`" + k.section + "/" + k.key + "`";
             if (files.find(k.file) == std::string::npos)
                 files += std::string(files.empty() ? "" : ", ") + k.file;
@@ -108,8 +126,8 @@ std::string MessagesPage(const std::vector<TextKey>& keys, const host::Translati
                                  " explained twice");
             ids += ", `" + k.section + "/" + k.key + "`";
             if (files.find(k.file) == std::string::npos) files += ", " + k.file;
-            const std::string text = Placeholders(Trimmed(k.polish));
-            if (text != polish && also.find(Code(text)) == std::string::npos)
+            const std::string text = Placeholders(k.polish);
+            if (Code(text) != Code(polish) && also.find(Code(text)) == std::string::npos)
                 also += std::string(also.empty() ? "" : ", ") + Code(text);
         }
         if (Field(b, "cause").empty() || Field(b, "fix").empty())

@@ -16,7 +16,7 @@ namespace krv::docgen {
 struct NoteBlock {
     std::vector<std::string> names;
     std::map<std::string, std::string> fields;  // field name -> Markdown text
-    int line = 0;                                // of the block's header
+    int line = 0;                               // of the block's header
 };
 
 struct Notes {

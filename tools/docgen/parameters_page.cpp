@@ -59,12 +59,12 @@ void Entry(std::ostream& o, const host::CatalogueEntry& pl, const host::Catalogu
         o << "\n";
     }
     for (const auto& [field, text] : note->fields) {
-        const bool known = field == "what" || field == "when" ||
-                           (field.rfind("choice ", 0) == 0 && [&] {
-                               long long n = 0;
-                               return host::ParseInt(field.substr(7), &n) && n >= 0 &&
-                                      static_cast<size_t>(n) < pl.choices.size();
-                           }());
+        const bool known =
+            field == "what" || field == "when" || (field.rfind("choice ", 0) == 0 && [&] {
+                long long n = 0;
+                return host::ParseInt(field.substr(7), &n) && n >= 0 &&
+                       static_cast<size_t>(n) < pl.choices.size();
+            }());
         if (!known) errors.push_back("parameter " + name + ": @" + field + " explains nothing");
     }
     o << "**When to change it.** " << Field(*note, "when") << "\n\n";
@@ -85,9 +85,9 @@ std::string ParametersPage(const std::vector<host::CatalogueEntry>& polish,
         const std::string name = host::ToUtf8(polish[i].name);
         std::string anchor = name;
         for (char& c : anchor) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        o << "| [" << name << "](#" << anchor << ") | "
-          << Utf8(english[i].description) << " | " << host::KindName(polish[i].kind) << " | "
-          << DefaultText(polish[i]) << " | " << Limits(polish[i]) << " |\n";
+        o << "| [" << name << "](#" << anchor << ") | " << Utf8(english[i].description) << " | "
+          << host::KindName(polish[i].kind) << " | " << DefaultText(polish[i]) << " | "
+          << Limits(polish[i]) << " |\n";
     }
     std::set<std::string> names;
     int group = 0;

@@ -105,8 +105,7 @@ struct Lookup {
     const char* name;
     size_t section, key, polish;
 };
-constexpr Lookup kLookups[] = {
-    {"Tr", 1, 2, 3}, {"TrFormat", 1, 2, 3}, {"GetString", 1, 2, 4}};
+constexpr Lookup kLookups[] = {{"Tr", 1, 2, 3}, {"TrFormat", 1, 2, 3}, {"GetString", 1, 2, 4}};
 
 const Lookup* FindLookup(const std::string& name) {
     for (const Lookup& l : kLookups)
@@ -274,9 +273,9 @@ class FileScan {
     // followed. An element of a constant array stands for all of them.
     std::optional<std::vector<std::string>> Value(Arg a) const {
         auto [first, last] = a.range;
-        if (first < last && std::all_of(t_.begin() + static_cast<long>(first),
-                                        t_.begin() + static_cast<long>(last),
-                                        [](const Token& t) { return t.kind == Token::kString; }))
+        if (first < last &&
+            std::all_of(t_.begin() + static_cast<long>(first), t_.begin() + static_cast<long>(last),
+                        [](const Token& t) { return t.kind == Token::kString; }))
             return std::vector<std::string>{t_[first].text};
         if (last == first + 1 && t_[first].kind == Token::kIdent) {
             const std::string& name = t_[first].text;
@@ -333,7 +332,8 @@ class FileScan {
             Emit(i, lookup, args, &bound);
             ++calls;
         }
-        if (calls == 0) Error(at, "the text comes from a parameter of " + f->name + ", never called");
+        if (calls == 0)
+            Error(at, "the text comes from a parameter of " + f->name + ", never called");
     }
 
     void Emit(size_t at, const Lookup& lookup, const std::vector<Range>& args,

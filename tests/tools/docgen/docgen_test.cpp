@@ -35,19 +35,20 @@ TEST(DocgenScan, FollowsEveryWayAKeyReachesALookup) {
          "// Tr(lg, \"T\", \"Old\", \"gone\");\n}",
          "T/K=ab\r\n;"},
         {"helper passing key and text",
-         section +
-             "[[noreturn]] void Fault(const L* lg, const char* key, const char* text) {\n"
-             "  try { g(); } catch (...) { throw E(Tr(lg, kSection, key, text)); } }\n"
-             "void h() { Fault(lg, \"K1\", \"A\"); if (x) Fault(lg_, \"K2\", \"B\"); }",
+         section + "[[noreturn]] void Fault(const L* lg, const char* key, const char* text) {\n"
+                   "  try { g(); } catch (...) { throw E(Tr(lg, kSection, key, text)); } }\n"
+                   "void h() { Fault(lg, \"K1\", \"A\"); if (x) Fault(lg_, \"K2\", \"B\"); }",
          "S/K1=A;S/K2=B;"},
         {"helper with a fixed text",
-         section + "void Bad(const L* lg, const char* key) { throw E(Tr(lg, kSection, key, \"D\")); }\n"
-                   "int f() { if (x) Bad(lg_, \"K3\"); return 1; }",
+         section +
+             "void Bad(const L* lg, const char* key) { throw E(Tr(lg, kSection, key, \"D\")); }\n"
+             "int f() { if (x) Bad(lg_, \"K3\"); return 1; }",
          "S/K3=D;"},
         {"named lambda",
-         section + "void f() { auto report = [&](const std::vector<std::string>& l, "
-                   "std::string_view key, std::string_view text) { M(Tr(lg, kSection, key, text)); };\n"
-                   "report(a, \"K4\", \"E\"); }",
+         section +
+             "void f() { auto report = [&](const std::vector<std::string>& l, "
+             "std::string_view key, std::string_view text) { M(Tr(lg, kSection, key, text)); };\n"
+             "report(a, \"K4\", \"E\"); }",
          "S/K4=E;"},
         {"key and text tables by index",
          section + "void f() { static constexpr std::string_view kKeys[2] = {\"A1\", \"A2\"};\n"
@@ -67,7 +68,8 @@ TEST(DocgenScan, FollowsEveryWayAKeyReachesALookup) {
          section + "void f() {\n M(Tr(lg, kSection, MakeKey(), \"x\")); }",
          "ERROR x.cpp:3: a text lookup whose section, key or default cannot be followed;"},
         {"a helper nobody calls",
-         section + "void Bad(const L* lg, const char* key) {\n throw E(Tr(lg, kSection, key, \"D\")); }",
+         section +
+             "void Bad(const L* lg, const char* key) {\n throw E(Tr(lg, kSection, key, \"D\")); }",
          "ERROR x.cpp:3: the text comes from a parameter of Bad, never called;"},
     };
     for (const Case& c : cases) EXPECT_EQ(Found(c.source), c.found) << c.what;
@@ -75,8 +77,10 @@ TEST(DocgenScan, FollowsEveryWayAKeyReachesALookup) {
 
 TEST(DocgenScan, OneKeyWithTwoTextsIsAnError) {
     ScanResult r;
-    docgen::ScanSource("a.cpp", "void f() { Tr(lg, \"S\", \"K\", \"one\"); Tr(lg, \"S\", \"K\", \"one\"); }", r);
-    docgen::ScanSource("b.cpp", "void g() { Tr(lg, \"S\", \"K\", \"two\"); Tr(lg, \"S\", \"J\", \"j\"); }", r);
+    docgen::ScanSource(
+        "a.cpp", "void f() { Tr(lg, \"S\", \"K\", \"one\"); Tr(lg, \"S\", \"K\", \"one\"); }", r);
+    docgen::ScanSource(
+        "b.cpp", "void g() { Tr(lg, \"S\", \"K\", \"two\"); Tr(lg, \"S\", \"J\", \"j\"); }", r);
     docgen::MergeKeys(r);
     ASSERT_EQ(r.keys.size(), 2u);
     EXPECT_EQ(r.keys[0].key, "J");
@@ -105,8 +109,7 @@ TEST(DocgenPages, EverythingUnexplainedOrStaleIsAnError) {
         std::vector<std::string> errors;
     } cases[] = {
         {"Intro.\n[Mode]\n@what: w\n@when: n\n@choice 0: off\n@choice 1: on\n", {}},
-        {"[Mode]\n@what: w\n@when: n\n@choice 0: off\n",
-         {"parameter Mode lacks @choice 1 (Tak)"}},
+        {"[Mode]\n@what: w\n@when: n\n@choice 0: off\n", {"parameter Mode lacks @choice 1 (Tak)"}},
         {"[Mode]\n@what: w\n@choice 0: a\n@choice 1: b\n@choice 2: c\n[Gone]\n@what: x\n",
          {"parameter Mode lacks @when", "parameter Mode: @choice 2 explains nothing",
           "the notes explain Gone, which the catalogue lacks"}},
@@ -124,18 +127,26 @@ TEST(DocgenPages, EverythingUnexplainedOrStaleIsAnError) {
     std::string error;
     ASSERT_TRUE(english.Parse("S/A=No file: \n", &error));
     std::vector<std::string> errors;
-    std::string page = docgen::MessagesPage(
-        keys, english, Parse("[A B]\n@cause: c\n@fix: f\n"), errors);
+    std::string page =
+        docgen::MessagesPage(keys, english, Parse("[A B]\n@cause: c\n@fix: f\n"), errors);
     EXPECT_TRUE(errors.empty());
     EXPECT_NE(page.find("### `Brak pliku: … w katalogu …`"), std::string::npos) << page;
     EXPECT_NE(page.find("(no English text: shown in Polish)"), std::string::npos);
 
+    // A translation whose conversions differ is never shown: an error.
+    ASSERT_TRUE(english.Parse("S/B= in the folder %d\n", &error));
+    errors.clear();
+    docgen::MessagesPage(keys, english, Parse("[A B]\n@cause: c\n@fix: f\n"), errors);
+    EXPECT_EQ(errors, (std::vector<std::string>{"lang/en.lang: S/B: the English text's "
+                                                "%-conversions differ from the Polish"}));
+
     errors.clear();
     docgen::MessagesPage(keys, english, Parse("[A]\n@cause: c\n[Z]\n@cause: c\n@fix: f\n"), errors);
-    EXPECT_EQ(errors, (std::vector<std::string>{
-                          "messages.txt:1: a block needs @cause and @fix",
-                          "messages.txt:3: Z is no text the library looks up",
-                          "a.cpp: S/B (\" w katalogu %s\") has no entry in docs/src/messages.txt"}));
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{
+                  "messages.txt:1: a block needs @cause and @fix",
+                  "messages.txt:3: Z is no text the library looks up",
+                  "a.cpp: S/B (\" w katalogu %s\") has no entry in docs/src/messages.txt"}));
 }
 
 }  // namespace
