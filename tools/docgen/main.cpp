@@ -41,8 +41,8 @@ bool ReadFile(const std::string& path, std::string* text) {
     return static_cast<bool>(in);
 }
 
-// Files of the library whose texts are not messages: the catalogue's are on
-// the parameters page; the lookup itself is in support/lgext.
+// The catalogue's texts (parameter labels and choices, looked up through a
+// table) are on the parameters page, read from the library itself.
 bool Skipped(const std::string& relative) { return relative == "host/catalogue.cpp"; }
 
 std::vector<TextKey> ScanTree(const std::string& root, std::vector<std::string>& errors) {
