@@ -23,6 +23,7 @@ std::string Env(const char* name) {
 }
 
 bool OnWinInet() { return TFTPControl::GetFTPControlVersionInfo().rfind("WinINet", 0) == 0; }
+bool UnderWine() { return OnWinInet() && Env("KRV_FTP_UNDER_WINE") == "1"; }
 
 class FtpHostileTest : public ::testing::Test {
   protected:
@@ -54,20 +55,27 @@ class FtpHostileTest : public ::testing::Test {
     TempDir local_;
 };
 
-TEST_F(FtpHostileTest, AListingWithoutEndFailsAtItsBound) {
+TEST_F(FtpHostileTest, AListingPastItsBoundFails) {
     struct Case {
+        const char* misbehaviour;
         int64_t bytes, entries;
         const char* says;
     } cases[] = {
-        {0, 0, "1000000 entries"},  // the defaults: 64 MiB, a million lines
-        {1 << 20, 1000000, "1048576 bytes"},
-        {64 << 20, 5000, "5000 entries"},
+        {"endless", 0, 0, "1000000 entries"},  // the defaults: 64 MiB, a million lines
+        {"endless", 1 << 20, 1000000, "1048576 bytes"},
+        {"endless", 64 << 20, 5000, "5000 entries"},
+        // 200 lines of about 10 KB.
+        {"long", 4096, 5000, "4096 bytes"},
+        {"long", 1 << 20, 199, "199 entries"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says);
+        // WinINet reads a whole listing before it hands out its first entry:
+        // one without end it never finishes (the library cannot stop it).
+        if (OnWinInet() && std::string(c.misbehaviour) == "endless") continue;
         TFTPControl ftp;
         if (c.bytes) ftp.SetListingLimits(c.bytes, c.entries);
-        Connect(ftp, "endless");
+        Connect(ftp, c.misbehaviour);
         size_t seen = 0;
         ftp.SetListingCallback([&](const std::string&) { ++seen; });
         std::vector<std::string> lines;
@@ -77,20 +85,29 @@ TEST_F(FtpHostileTest, AListingWithoutEndFailsAtItsBound) {
         EXPECT_EQ(seen, 0u);  // nothing of a listing cut short is handed out
         EXPECT_NE(FailureOf([&] { ftp.FileExists("file0000001.txt"); }), "");
     }
+    TFTPControl ftp;  // just within the bounds
+    ftp.SetListingLimits(1 << 20, 200);
+    Connect(ftp, "long");
+    EXPECT_TRUE(ftp.FileExists("file0000199.txt"));
 }
 
 TEST_F(FtpHostileTest, OddListingLinesKeepTheirEntries) {
     TFTPControl ftp;
     Connect(ftp, "odd");
     EXPECT_TRUE(ftp.FileExists("huge-unix.bin"));
-    EXPECT_TRUE(ftp.FileExists("far-future.txt"));
     EXPECT_TRUE(ftp.FileExists("huge-dos.bin"));
+    // wine's WinINet drops the five-digit year itself, before the library
+    // sees the line.
+    EXPECT_EQ(ftp.FileExists("far-future.txt"), !UnderWine());
     auto items = ftp.ListAndParse();
-    ASSERT_EQ(items->Count(), 4);
+    ASSERT_EQ(items->Count(), UnderWine() ? 3 : 4);
     for (int i = 0; i < items->Count(); ++i) {
         const TFTPListingItem& item = items->Get(i);
         if (item.Name().rfind("huge", 0) == 0) {
-            EXPECT_EQ(item.Size(), std::numeric_limits<int64_t>::max()) << item.Name();
+            // wine's WinINet stops at 32 bits itself.
+            EXPECT_EQ(item.Size(), UnderWine() ? std::numeric_limits<int32_t>::max()
+                                               : std::numeric_limits<int64_t>::max())
+                << item.Name();
         }
         if (item.Name() == "far-future.txt") {
             EXPECT_EQ(item.Size(), 12);
@@ -115,7 +132,7 @@ TEST_F(FtpHostileTest, APassiveReplyNamingAnotherHostIsNeverFollowed) {
         EXPECT_EQ(lines, std::vector<std::string>{"-rw-r--r--   1 a b 3 Dec  1 10:15 plain.txt"});
     }
     ftp.Disconnect();
-    EXPECT_EQ(ReadAll(fs::path(Env("KRV_FTP_TRAP_LOG"))), "");
+    EXPECT_EQ(ReadAll(Env("KRV_FTP_TRAP_LOG")), "");
 }
 
 TEST_F(FtpHostileTest, ADownloadEndingShortFailsAndKeepsTheLocalFile) {

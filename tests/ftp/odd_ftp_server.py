@@ -3,6 +3,7 @@
 
 Any password is accepted; the user name picks the misbehaviour:
   endless  LIST streams listing lines without end (until the client hangs up)
+  long     LIST answers 200 lines (about 10 KB), then ends
   odd      LIST answers lines with an oversized size or a five-digit year
   foreign  PASV names 127.0.0.2, where a trap listens on the same port as the
            real data socket on 127.0.0.1; every connection to the trap is
@@ -115,6 +116,8 @@ class Session(threading.Thread):
                 self.reply("200 ok")
             elif cmd == "PASV":
                 foreign = self.user == "foreign"
+                if self.data is not None:
+                    self.data.close()
                 self.data, trap, port = bind_pair(foreign)
                 shown = FOREIGN if foreign else HOST
                 if trap is not None:
@@ -144,12 +147,14 @@ class Session(threading.Thread):
             self.reply("425 no data connection")
             return
         try:
-            if self.user == "endless":
-                chunk = "".join("-rw-r--r--   1 a b 1 Dec  1 10:15 file%07d.txt\r\n" % i
-                                for i in range(2000)).encode()
-                while True:
-                    conn.sendall(chunk)
+            many = "".join("-rw-r--r--   1 a b 1 Dec  1 10:15 file%07d.txt\r\n" % i
+                           for i in range(200)).encode()
+            while self.user == "endless":
+                conn.sendall(many * 20)
             lines = ODD_LINES if self.user == "odd" else ODD_LINES[-1:]
+            if self.user == "long":
+                conn.sendall(many)
+                lines = []
             conn.sendall("".join(l + "\r\n" for l in lines).encode())
         except OSError:
             conn.close()
