@@ -22,6 +22,10 @@ struct FtpSettings {
     std::string password;
     int32_t timeoutMs = 30000;  // connecting and waiting for any answer
     bool passive = true;
+    // A listing that goes past either bound fails (a server could stream one
+    // without end): its bytes as received, and its lines.
+    int64_t maxListingBytes = int64_t{64} << 20;
+    int64_t maxListingEntries = 1000000;
 };
 
 struct FtpResult {
@@ -47,7 +51,8 @@ struct FtpListing {
     } style = Style::kList;
 };
 
-// One logged-in connection; closed when destroyed.
+// One logged-in connection; closed when destroyed. A name or path holding CR,
+// LF or NUL is refused before anything is sent.
 class FtpConnection {
   public:
     virtual ~FtpConnection() = default;
@@ -62,7 +67,8 @@ class FtpConnection {
     // only once the whole file has arrived.
     virtual FtpResult Download(const std::string& remoteFile, const std::string& localPath) = 0;
     // The detailed listing of the current folder: MLSD where the server
-    // offers it, LIST otherwise.
+    // offers it, LIST otherwise; nothing (and a failure) past the bounds of
+    // the settings.
     virtual FtpResult List(FtpListing& listing) = 0;
 };
 

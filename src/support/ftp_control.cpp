@@ -1,6 +1,7 @@
 #include "support/ftp_control.h"
 
 #include "platform/ftp.h"
+#include "platform/ftp_text.h"
 #include "support/cp1250.h"
 #include "support/tdttools.h"
 
@@ -9,6 +10,18 @@ namespace krv {
 namespace {
 
 std::string Pl(std::string_view utf8) { return Utf8ToCp1250(utf8); }
+
+// A name for a message: CR, LF and NUL shown as \r, \n and \0.
+std::string Shown(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r' || c == '\n' || c == 0)
+            out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\0";
+        else
+            out += c;
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -48,6 +61,16 @@ void TFTPControl::Fail(const std::string& operation, const std::string& reason) 
         Masked("FTP " + Server() + ": " + operation + Pl(" nie powiodło się: ") + reason));
 }
 
+void TFTPControl::RefuseUnsafe(const char* call, const std::string& operation,
+                               const std::string& what, const std::string& text) const {
+    size_t at = platform::FtpUnsafeAt(text);
+    if (at == std::string::npos) return;
+    Fail(operation, std::string(call) + ": " + what + Pl(" zawiera znak ") +
+                        platform::FtpByteName(text[at]) +
+                        Pl(", którego nie przeniesie żadne polecenie FTP; nic nie wysłano do "
+                           "serwera, popraw nazwę"));
+}
+
 platform::FtpConnection& TFTPControl::Connection(const std::string& operation) {
     if (!connection_) Fail(operation, Pl("brak połączenia z serwerem (najpierw Connect)"));
     return *connection_;
@@ -55,6 +78,10 @@ platform::FtpConnection& TFTPControl::Connection(const std::string& operation) {
 
 void TFTPControl::Connect() {
     Disconnect();
+    std::string op = Pl("logowanie jako ") + Shown(user_);
+    RefuseUnsafe("Connect", op, Pl("nazwa serwera"), host_);
+    RefuseUnsafe("Connect", op, Pl("nazwa użytkownika"), user_);
+    RefuseUnsafe("Connect", op, Pl("hasło"), password_);
     platform::FtpSettings settings;
     settings.host = host_;
     settings.port = port_;
@@ -62,11 +89,13 @@ void TFTPControl::Connect() {
     settings.password = password_;
     settings.timeoutMs = timeoutMs_;
     settings.passive = passive_;
+    settings.maxListingBytes = listingBytes_;
+    settings.maxListingEntries = listingEntries_;
     Status(Pl("Łączenie z ") + Server(), false);
     platform::FtpResult r = platform::OpenFtpConnection(
         settings, [this](const std::string& text, bool detail) { Status(text, detail); },
         connection_);
-    if (!r.ok) Fail(Pl("logowanie jako ") + user_, r.error);
+    if (!r.ok) Fail(op, r.error);
     Status(Pl("Połączono z ") + Server(), false);
 }
 
@@ -78,7 +107,9 @@ void TFTPControl::Disconnect() {
 }
 
 void TFTPControl::Upload(const std::string& localFile, const std::string& remoteFile) {
-    std::string op = Pl("wysłanie pliku ") + localFile + " jako " + remoteFile;
+    std::string op = Pl("wysłanie pliku ") + Shown(localFile) + " jako " + Shown(remoteFile);
+    RefuseUnsafe("Upload", op, Pl("ścieżka pliku lokalnego"), localFile);
+    RefuseUnsafe("Upload", op, Pl("nazwa pliku na serwerze"), remoteFile);
     platform::FtpConnection& c = Connection(op);
     Status(Pl("Wysyłanie ") + remoteFile, false);
     platform::FtpResult r = c.Upload(localFile, remoteFile);
@@ -87,7 +118,9 @@ void TFTPControl::Upload(const std::string& localFile, const std::string& remote
 }
 
 void TFTPControl::Download(const std::string& remoteFile, const std::string& localFile) {
-    std::string op = Pl("pobranie pliku ") + remoteFile + " do " + localFile;
+    std::string op = Pl("pobranie pliku ") + Shown(remoteFile) + " do " + Shown(localFile);
+    RefuseUnsafe("Download", op, Pl("nazwa pliku na serwerze"), remoteFile);
+    RefuseUnsafe("Download", op, Pl("ścieżka pliku lokalnego"), localFile);
     platform::FtpConnection& c = Connection(op);
     Status(Pl("Pobieranie ") + remoteFile, false);
     platform::FtpResult r = c.Download(remoteFile, localFile);
@@ -96,34 +129,46 @@ void TFTPControl::Download(const std::string& remoteFile, const std::string& loc
 }
 
 void TFTPControl::ChangeDir(const std::string& dir) {
-    std::string op = Pl("zmiana folderu na ") + dir;
+    std::string op = Pl("zmiana folderu na ") + Shown(dir);
+    RefuseUnsafe("ChangeDir", op, Pl("nazwa folderu"), dir);
     platform::FtpResult r = Connection(op).ChangeDir(dir);
     if (!r.ok) Fail(op, r.error);
 }
 
 void TFTPControl::DeleteFileA(const std::string& file) {
-    std::string op = Pl("usunięcie pliku ") + file;
+    std::string op = Pl("usunięcie pliku ") + Shown(file);
+    RefuseUnsafe("DeleteFileA", op, Pl("nazwa pliku"), file);
     platform::FtpResult r = Connection(op).DeleteRemoteFile(file);
     if (!r.ok) Fail(op, r.error);
 }
 
 void TFTPControl::MakeDir(const std::string& dir) {
-    std::string op = Pl("utworzenie folderu ") + dir;
+    std::string op = Pl("utworzenie folderu ") + Shown(dir);
+    RefuseUnsafe("MakeDir", op, Pl("nazwa folderu"), dir);
     platform::FtpResult r = Connection(op).MakeDir(dir);
     if (!r.ok) Fail(op, r.error);
 }
 
 void TFTPControl::RemoveDir(const std::string& dir) {
-    std::string op = Pl("usunięcie folderu ") + dir;
+    std::string op = Pl("usunięcie folderu ") + Shown(dir);
+    RefuseUnsafe("RemoveDir", op, Pl("nazwa folderu"), dir);
     platform::FtpResult r = Connection(op).RemoveDir(dir);
     if (!r.ok) Fail(op, r.error);
 }
 
-std::vector<FtpListingEntry> TFTPControl::ListEntries() {
+void TFTPControl::RawList(platform::FtpListing& listing) {
     std::string op = Pl("odczyt listy plików");
-    platform::FtpListing listing;
     platform::FtpResult r = Connection(op).List(listing);
     if (!r.ok) Fail(op, r.error);
+    // The clients keep to the bound; this is the second guard.
+    if (static_cast<int64_t>(listing.lines.size()) > listingEntries_)
+        Fail(op, Pl("lista ma więcej niż ") + std::to_string(listingEntries_) +
+                     Pl(" pozycji (SetListingLimits)"));
+}
+
+std::vector<FtpListingEntry> TFTPControl::ListEntries() {
+    platform::FtpListing listing;
+    RawList(listing);
     ListingDate today;
     TdtTools::DecodeDate(TdtTools::Now(), today.year, today.month, today.day);
     std::vector<FtpListingEntry> entries;
@@ -138,10 +183,8 @@ std::vector<FtpListingEntry> TFTPControl::ListEntries() {
 }
 
 void TFTPControl::List(std::vector<std::string>* lines) {
-    std::string op = Pl("odczyt listy plików");
     platform::FtpListing listing;
-    platform::FtpResult r = Connection(op).List(listing);
-    if (!r.ok) Fail(op, r.error);
+    RawList(listing);
     for (const std::string& line : listing.lines) {
         if (listing_) listing_(line);
         if (lines) lines->push_back(line);

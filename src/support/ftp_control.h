@@ -8,9 +8,12 @@
 //
 // Failures throw EFtpError naming the operation, the server and the server's
 // own reply line where there is one. The password never appears in a status
-// text or an exception.
+// text or an exception. A name, path, host or user holding CR, LF or NUL is
+// refused before anything is sent (it would end an FTP command and start
+// another).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,7 +26,8 @@ namespace krv {
 
 namespace platform {
 class FtpConnection;
-}
+struct FtpListing;
+}  // namespace platform
 
 class EFtpError : public Exception {
   public:
@@ -36,6 +40,8 @@ class TFTPControl {
 
     static constexpr int kDefaultPort = 21;
     static constexpr int kDefaultTimeoutMs = 30000;
+    static constexpr int64_t kDefaultListingBytes = int64_t{64} << 20;
+    static constexpr int64_t kDefaultListingEntries = 1000000;
 
     TFTPControl();
     ~TFTPControl();
@@ -49,6 +55,12 @@ class TFTPControl {
     // Milliseconds; 0 or less gives the default.
     void SetTimeout(int ms) { timeoutMs_ = ms > 0 ? ms : kDefaultTimeoutMs; }
     void SetPassiveMode(bool passive) { passive_ = passive; }
+    // A listing longer than `bytes` or than `entries` lines fails; 0 or less
+    // gives the default (64 MiB, a million lines).
+    void SetListingLimits(int64_t bytes, int64_t entries) {
+        listingBytes_ = bytes > 0 ? bytes : kDefaultListingBytes;
+        listingEntries_ = entries > 0 ? entries : kDefaultListingEntries;
+    }
     // 0: no status texts; 1: connecting, connected, transfers, disconnecting;
     // 2 and more: also every command sent and every reply of the server.
     void SetReportLevel(int level) { reportLevel_ = level; }
@@ -88,7 +100,12 @@ class TFTPControl {
 
   private:
     std::vector<FtpListingEntry> ListEntries();
+    void RawList(platform::FtpListing& listing);
     platform::FtpConnection& Connection(const std::string& operation);
+    // Refuses `text` (what it is, e.g. "nazwa folderu") for `call` when it
+    // holds a byte no FTP command can carry.
+    void RefuseUnsafe(const char* call, const std::string& operation, const std::string& what,
+                      const std::string& text) const;
     [[noreturn]] void Fail(const std::string& operation, const std::string& reason) const;
     void Status(const std::string& text, bool detail) const;
     // The text with every occurrence of the password masked.
@@ -101,6 +118,8 @@ class TFTPControl {
     std::string password_;
     int timeoutMs_ = kDefaultTimeoutMs;
     bool passive_ = true;
+    int64_t listingBytes_ = kDefaultListingBytes;
+    int64_t listingEntries_ = kDefaultListingEntries;
     int reportLevel_ = 0;
     TextCallback status_;
     TextCallback listing_;

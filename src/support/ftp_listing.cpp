@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 
 #include "support/cp1250.h"
 #include "support/exception.h"
@@ -48,6 +49,14 @@ std::optional<T> Number(std::string_view s) {
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
     return value;
+}
+
+// A size of digits only; one too large for 64 bits is the largest there is
+// (the entry stays listed).
+std::optional<int64_t> SizeOf(std::string_view s) {
+    if (s.empty() || s.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    return Number<int64_t>(s).value_or(std::numeric_limits<int64_t>::max());
 }
 
 int DaysInMonth(int year, int month) {
@@ -129,13 +138,14 @@ std::optional<FtpListingEntry> ParseUnix(std::string_view line, const ListingDat
     if (w.size() < 6 || !IsModeText(w[0].text)) return std::nullopt;
     for (size_t k = 2; k + 2 < w.size(); ++k) {
         int month = MonthOf(w[k].text);
-        auto size = Number<int64_t>(w[k - 1].text);
+        auto size = SizeOf(w[k - 1].text);
         auto day = Number<int>(w[k + 1].text);
-        if (!month || !size || !day || *size < 0) continue;
+        if (!month || !size || !day) continue;
         std::string_view when = w[k + 2].text;
         int year = 0, hour = 0, minute = 0, second = 0;
-        if (when.size() == 4 && Number<int>(when)) {
-            year = *Number<int>(when);
+        if (when.size() >= 4 && SizeOf(when)) {
+            // A year beyond 9999 gives the zero time, like any impossible date.
+            year = Number<int>(when).value_or(0);
         } else if (ParseClock(when, hour, minute, second)) {
             // No year: this year, unless that lies ahead (by more than a day
             // of time-zone slack): then last year.
@@ -213,8 +223,8 @@ std::optional<FtpListingEntry> ParseDos(std::string_view line) {
         std::string digits;
         for (char c : what)
             if (c != ',' && c != '.') digits += c;
-        auto size = Number<int64_t>(digits);
-        if (!size || *size < 0) return std::nullopt;
+        auto size = SizeOf(digits);
+        if (!size) return std::nullopt;
         e.size = *size;
     }
     size_t nameStart = w[next].end;

@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include "exportdata/test_files.h"
+#include "platform/ftp.h"
 #include "support/cp1250.h"
 #include "support/strutil.h"
 #include "support/tdttools.h"
@@ -56,8 +58,11 @@ class FtpTest : public ::testing::Test {
 
     // Connections the server accepted since the test began.
     size_t Connections() { return AllConnections() - connectionsBefore_; }
-    static size_t AllConnections() {
-        std::ifstream in(fs::path(Env("KRV_FTP_CONNECTIONS")));
+    static size_t AllConnections() { return LinesOf("KRV_FTP_CONNECTIONS"); }
+    // Commands the server received, ever.
+    static size_t Commands() { return LinesOf("KRV_FTP_COMMANDS"); }
+    static size_t LinesOf(const char* variable) {
+        std::ifstream in(fs::path(Env(variable)));
         size_t n = 0;
         for (std::string line; std::getline(in, line);) n += !line.empty();
         return n;
@@ -290,6 +295,74 @@ TEST_F(FtpTest, ListingsOfBothServerStylesGiveNamesKindsSizesAndTimes) {
         EXPECT_FALSE(ftp.FileExists("sub"));
         EXPECT_THROW(items->Get(items->Count()), Exception);
     }
+}
+
+TEST_F(FtpTest, NamesWithLineBreaksOrNulAreRefusedBeforeAnythingIsSent) {
+    using namespace std::string_literals;
+    WriteAll((root_ / "victim.txt").string(), "keep");
+    WriteAll(local_ / "x.txt", "x");
+    ftp_.Connect();
+    platform::FtpSettings settings;
+    settings.host = "127.0.0.1";
+    settings.port = std::atoi(Env("KRV_FTP_PORT").c_str());
+    settings.user = Env("KRV_FTP_USER");
+    settings.password = password_;
+    std::unique_ptr<platform::FtpConnection> client;  // the client alone, its own guard
+    ASSERT_TRUE(platform::OpenFtpConnection(settings, nullptr, client).ok);
+
+    // Each tail would end the command and start a DELE of the victim.
+    const std::pair<std::string, const char*> tails[] = {
+        {"\r\nDELE /victim.txt", "CR (0x0D)"},
+        {"\nDELE victim.txt", "LF (0x0A)"},
+        {"\rDELE victim.txt", "CR (0x0D)"},
+        {"\0\r\nDELE victim.txt"s, "NUL (0x00)"},
+    };
+    using Run = std::function<void(const std::string&)>;
+    using RunClient = std::function<platform::FtpResult(const std::string&)>;
+    const std::string here = local_ / "x.txt", there = local_ / "y.txt";
+    const struct {
+        const char* call;
+        Run run;
+        RunClient client;
+    } calls[] = {
+        {"MakeDir", [&](auto& n) { ftp_.MakeDir(n); }, [&](auto& n) { return client->MakeDir(n); }},
+        {"RemoveDir", [&](auto& n) { ftp_.RemoveDir(n); },
+         [&](auto& n) { return client->RemoveDir(n); }},
+        {"DeleteFileA", [&](auto& n) { ftp_.DeleteFileA(n); },
+         [&](auto& n) { return client->DeleteRemoteFile(n); }},
+        {"ChangeDir", [&](auto& n) { ftp_.ChangeDir(n); },
+         [&](auto& n) { return client->ChangeDir(n); }},
+        {"Upload", [&](auto& n) { ftp_.Upload(here, n); },
+         [&](auto& n) { return client->Upload(here, n); }},
+        {"Upload", [&](auto& n) { ftp_.Upload(here + n, "x.txt"); },
+         [&](auto& n) { return client->Upload(here + n, "x.txt"); }},
+        {"Download", [&](auto& n) { ftp_.Download(n, there); },
+         [&](auto& n) { return client->Download(n, there); }},
+        {"Download", [&](auto& n) { ftp_.Download("victim.txt", there + n); },
+         [&](auto& n) { return client->Download("victim.txt", there + n); }},
+    };
+    const size_t commands = Commands();
+    for (const auto& c : calls) {
+        for (const auto& [tail, byte] : tails) {
+            SCOPED_TRACE(std::string(c.call) + " " + byte);
+            std::string m = FailureOf([&] { c.run("inj" + tail); });
+            EXPECT_NE(m.find(c.call), std::string::npos) << m;
+            EXPECT_NE(m.find(byte), std::string::npos) << m;
+            platform::FtpResult r = c.client("inj" + tail);
+            EXPECT_FALSE(r.ok);
+            EXPECT_NE(r.error.find(byte), std::string::npos) << r.error;
+        }
+    }
+    EXPECT_EQ(Commands(), commands);  // not one command reached the server
+    EXPECT_FALSE(fs::exists(fs::path(there)));
+    TFTPControl login;
+    Configure(login, "KRV_FTP_PORT");
+    login.SetUserId(Env("KRV_FTP_USER") + "\r\nDELE victim.txt");
+    EXPECT_NE(FailureOf([&] { login.Connect(); }).find("Connect"), std::string::npos);
+    EXPECT_EQ(Connections(), 2u);  // ftp_ and the client; the login never connected
+
+    EXPECT_TRUE(ftp_.FileExists("victim.txt"));  // the connection still serves
+    EXPECT_EQ(ReadAll((root_ / "victim.txt").string()), "keep");
 }
 
 TEST_F(FtpTest, RefusedAndSilentServersFailInTime) {

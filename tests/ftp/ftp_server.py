@@ -4,8 +4,9 @@
 Serves one temporary root to one user on two free ports: one that offers MLSD
 and one that answers only LIST (as older servers do). Also holds a port that
 accepts connections and never answers, and names a port where nothing
-listens. Writes "key=value" lines to --info-file once everything listens, and
-one line per accepted connection to --connection-log. Ends on SIGTERM.
+listens. Writes "key=value" lines to --info-file once everything listens, one
+line per accepted connection to --connection-log and one per command received
+to --command-log. Ends on SIGTERM.
 """
 import argparse
 import logging
@@ -29,6 +30,7 @@ def main():
     parser.add_argument("--password", required=True)
     parser.add_argument("--info-file", required=True)
     parser.add_argument("--connection-log", required=True)
+    parser.add_argument("--command-log", required=True)
     args = parser.parse_args()
     logging.basicConfig(level=logging.WARNING)
 
@@ -39,6 +41,11 @@ def main():
         def on_connect(self):
             with open(args.connection_log, "a") as log:
                 log.write("%s:%d\n" % (self.remote_ip, self.remote_port))
+
+        def pre_process_command(self, line, cmd, arg):
+            with open(args.command_log, "a") as log:
+                log.write("%s\n" % cmd)
+            super().pre_process_command(line, cmd, arg)
 
     Handler.authorizer = authorizer
     Handler.passive_ports = None

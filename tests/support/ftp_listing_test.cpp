@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/cp1250.h"
 #include "support/exception.h"
 #include "support/strutil.h"
@@ -12,6 +14,7 @@ namespace {
 
 using Kind = FtpListingEntry::Kind;
 const ListingDate kToday{2026, 12, 8};
+constexpr int64_t kHuge = std::numeric_limits<int64_t>::max();
 
 double At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
     return TdtTools::EncodeDate(y, mo, d) + TdtTools::EncodeTime(h, mi, s, 0);
@@ -58,14 +61,23 @@ TEST(FtpListingTest, UnixLinesOfVariousServers) {
          "zażółć gęślą jaźń.txt", "-rw-rw-r--", 3, At(2026, 6, 30, 12)},
         {"crw-rw-rw-   1 root root 1, 3 Dec  1 10:15 null", Kind::kOther, "null", "crw-rw-rw-", 3,
          At(2026, 12, 1, 10, 15)},
+        // A size beyond 64 bits is the largest size; a year beyond 9999 the
+        // zero time: the entry stays.
+        {"-rw-r--r--   1 a b 99999999999999999999999 Dec  1 10:15 huge.bin", Kind::kFile,
+         "huge.bin", "-rw-r--r--", kHuge, At(2026, 12, 1, 10, 15)},
+        {"-rw-r--r--   1 a b 9223372036854775808 Dec  1  2020 just past", Kind::kFile, "just past",
+         "-rw-r--r--", kHuge, At(2020, 12, 1)},
+        {"-rw-r--r--   1 a b 12 Dec  1  12025 far-future.txt", Kind::kFile, "far-future.txt",
+         "-rw-r--r--", 12, 0.0},
     };
     for (const Want& w : table) Check(w, ParseListLine(Utf8ToCp1250(w.line), kToday));
 
     for (const char* skipped :
          {"total 1234", "", "drwxr-xr-x 2 a b 4096 Dec 1 10:15 .",
           "drwxr-xr-x 2 a b 4096 Dec 1 10:15 ..", "-rw-r--r-- 1 a b 12 Foo 1 10:15 x",
-          "-rw-r--r-- 1 a b twelve Dec 1 10:15 x", "-rw-r--r-- 1 a b 12 Dec 1 10:15",
-          "-rw-r--r-- 1 a b 12 Dec 1", "hello world, this is no listing at all"})
+          "-rw-r--r-- 1 a b twelve Dec 1 10:15 x", "-rw-r--r-- 1 a b -5 Dec 1 10:15 x",
+          "-rw-r--r-- 1 a b 12 Dec 1 10:15", "-rw-r--r-- 1 a b 12 Dec 1",
+          "hello world, this is no listing at all"})
         EXPECT_FALSE(ParseListLine(skipped, kToday).has_value()) << skipped;
     // An impossible date keeps the entry with the zero time.
     auto odd = ParseListLine("-rw-r--r-- 1 a b 1 Feb 30  2025 odd", kToday);
@@ -86,6 +98,10 @@ TEST(FtpListingTest, DosAndIisLines) {
         {"03-15-26  05:45 PM  <dir>  spaced am pm", Kind::kDirectory, "spaced am pm", "", 0,
          At(2026, 3, 15, 17, 45)},
         {"11-30-70  01:00AM  1 łódź", Kind::kFile, "łódź", "", 1, At(1970, 11, 30, 1)},
+        {"12-08-26  10:15PM      99999999999999999999999 huge-dos.bin", Kind::kFile, "huge-dos.bin",
+         "", kHuge, At(2026, 12, 8, 22, 15)},
+        {"12-08-26  10:15PM  99,999,999,999,999,999,999 komma huge", Kind::kFile, "komma huge", "",
+         kHuge, At(2026, 12, 8, 22, 15)},
     };
     for (const Want& w : table) Check(w, ParseListLine(Utf8ToCp1250(w.line), kToday));
     for (const char* skipped :

@@ -3,11 +3,18 @@
 // reuses it. The current folder is kept here as an absolute path and every
 // request names its target absolutely (no CWD by libcurl), so the folder
 // never depends on what libcurl did on the connection before.
+//
+// Towards a hostile server: no name with CR, LF or NUL reaches a command, the
+// data connection goes to the control connection's host whatever a PASV
+// reply names, and a listing is split into lines as it arrives and stops at
+// the bounds of the settings.
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/ftp.h"
@@ -58,6 +65,10 @@ class CurlConnection final : public FtpConnection {
 
     FtpResult Login() {
         if (!handle_ || !multi_) return FtpResult::Fail("libcurl could not start");
+        for (auto [what, text] : {std::pair{"the host name", &settings_.host},
+                                  std::pair{"the user name", &settings_.user},
+                                  std::pair{"the password", &settings_.password}})
+            if (FtpResult r = FtpRefuseUnsafe("login", what, *text); !r.ok) return r;
         Prepare(base_ + "%2F");
         curl_easy_setopt(handle_, CURLOPT_NOBODY, 1L);
         FtpResult r = Perform();
@@ -69,22 +80,29 @@ class CurlConnection final : public FtpConnection {
     }
 
     FtpResult ChangeDir(const std::string& dir) override {
+        if (FtpResult r = FtpRefuseUnsafe("CWD", "the folder name", dir); !r.ok) return r;
         std::string target = Normalize(cwd_, Utf8(dir));
         FtpResult r = Command("CWD " + target);
         if (r.ok) cwd_ = target;
         return r;
     }
     FtpResult MakeDir(const std::string& dir) override {
+        if (FtpResult r = FtpRefuseUnsafe("MKD", "the folder name", dir); !r.ok) return r;
         return Command("MKD " + Normalize(cwd_, Utf8(dir)));
     }
     FtpResult RemoveDir(const std::string& dir) override {
+        if (FtpResult r = FtpRefuseUnsafe("RMD", "the folder name", dir); !r.ok) return r;
         return Command("RMD " + Normalize(cwd_, Utf8(dir)));
     }
     FtpResult DeleteRemoteFile(const std::string& file) override {
+        if (FtpResult r = FtpRefuseUnsafe("DELE", "the file name", file); !r.ok) return r;
         return Command("DELE " + Normalize(cwd_, Utf8(file)));
     }
 
     FtpResult Upload(const std::string& localPath, const std::string& remoteFile) override {
+        if (FtpResult r = FtpRefuseUnsafe("STOR", "the remote file name", remoteFile); !r.ok)
+            return r;
+        if (FtpResult r = FtpRefuseUnsafe("STOR", "the local path", localPath); !r.ok) return r;
         std::FILE* in = std::fopen(localPath.c_str(), "rb");
         if (!in)
             return FtpResult::Fail("cannot open the local file " + localPath + ": " +
@@ -105,6 +123,9 @@ class CurlConnection final : public FtpConnection {
     }
 
     FtpResult Download(const std::string& remoteFile, const std::string& localPath) override {
+        if (FtpResult r = FtpRefuseUnsafe("RETR", "the remote file name", remoteFile); !r.ok)
+            return r;
+        if (FtpResult r = FtpRefuseUnsafe("RETR", "the local path", localPath); !r.ok) return r;
         // The old local file stays until the new one has arrived whole.
         std::string part = localPath + ".part~";
         std::FILE* out = std::fopen(part.c_str(), "wb");
@@ -170,24 +191,37 @@ class CurlConnection final : public FtpConnection {
         curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &CurlConnection::WriteText);
         curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
         text_.clear();
+        listingBytes_ = 0;
+        listingTooLong_.clear();
+        listing_ = &listing;
         FtpResult r = Perform();
-        if (!r.ok) return r;
-        size_t i = 0;
-        while (i < text_.size()) {
-            size_t j = text_.find('\n', i);
-            if (j == std::string::npos) j = text_.size();
-            std::string line = text_.substr(i, j - i);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.empty()) listing.lines.push_back(FromWire(line));
-            i = j + 1;
-        }
+        if (r.ok && !text_.empty()) TakeLine(text_);  // a last line without an end
+        listing_ = nullptr;
+        text_.clear();
+        if (!listingTooLong_.empty()) r = FtpResult::Fail(listingTooLong_);
+        if (!r.ok) listing.lines.clear();
         return r;
+    }
+
+    // One line of a listing as it arrives; false past the entries' bound.
+    bool TakeLine(std::string_view line) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty()) return true;
+        if (static_cast<int64_t>(listing_->lines.size()) >= settings_.maxListingEntries) {
+            listingTooLong_ = "the listing goes past its bound of " +
+                              std::to_string(settings_.maxListingEntries) +
+                              " entries (raise the listing limit, or list a smaller folder)";
+            return false;
+        }
+        listing_->lines.push_back(FromWire(std::string(line)));
+        return true;
     }
 
     // One command on the connection, with no transfer. libcurl drops the
     // connection when a command is refused, unless the command is marked
     // with '*' as one that may fail: then the reply is judged here.
     FtpResult Command(const std::string& command) {
+        if (FtpResult r = FtpRefuseUnsafe("a command", "the command", command); !r.ok) return r;
         Prepare(base_ + "%2F");
         curl_slist* list = curl_slist_append(nullptr, ("*" + command).c_str());
         curl_easy_setopt(handle_, CURLOPT_QUOTE, list);
@@ -213,6 +247,9 @@ class CurlConnection final : public FtpConnection {
         curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(handle_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
         curl_easy_setopt(handle_, CURLOPT_FTPPORT, settings_.passive ? nullptr : "-");
+        // The data connection goes to the control connection's host, never to
+        // another address a PASV reply may name.
+        curl_easy_setopt(handle_, CURLOPT_FTP_SKIP_PASV_IP, 1L);
         curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(settings_.timeoutMs));
         // Whole seconds only: Perform keeps the finer limit.
@@ -319,10 +356,32 @@ class CurlConnection final : public FtpConnection {
         return std::fwrite(data, 1, size * n, c->file_);
     }
 
+    // Splits the listing into lines as it arrives: only an unfinished line is
+    // kept as text. Past a bound the transfer stops (0 is libcurl's abort).
     static size_t WriteText(char* data, size_t size, size_t n, void* self) {
         auto* c = static_cast<CurlConnection*>(self);
         c->lastActivity_ = SystemClock().MonotonicMs();
-        c->text_.append(data, size * n);
+        c->listingBytes_ += static_cast<int64_t>(size * n);
+        if (c->listingBytes_ > c->settings_.maxListingBytes) {
+            c->listingTooLong_ = "the listing goes past its bound of " +
+                                 std::to_string(c->settings_.maxListingBytes) +
+                                 " bytes (raise the listing limit, or list a smaller folder)";
+            return 0;
+        }
+        std::string_view chunk(data, size * n);
+        for (size_t end; (end = chunk.find('\n')) != std::string_view::npos;) {
+            bool kept = true;
+            if (c->text_.empty()) {
+                kept = c->TakeLine(chunk.substr(0, end));
+            } else {
+                c->text_.append(chunk.substr(0, end));
+                kept = c->TakeLine(c->text_);
+                c->text_.clear();
+            }
+            if (!kept) return 0;
+            chunk.remove_prefix(end + 1);
+        }
+        c->text_.append(chunk);
         return size * n;
     }
 
@@ -342,7 +401,10 @@ class CurlConnection final : public FtpConnection {
     bool timedOut_ = false;
     int64_t lastActivity_ = 0;
     std::FILE* file_ = nullptr;
-    std::string text_;
+    std::string text_;               // the unfinished line of a listing
+    FtpListing* listing_ = nullptr;  // the listing under way
+    int64_t listingBytes_ = 0;       // and its bytes so far
+    std::string listingTooLong_;     // why it stopped at a bound
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

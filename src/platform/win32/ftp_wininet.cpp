@@ -6,11 +6,24 @@
 // WinINet parses the listing itself (no raw lines): every entry it returns is
 // written back as a DOS-style listing line, which the library's listing
 // parser reads like any server's.
+//
+// Towards a hostile server: WinINet connects wherever a PASV reply points,
+// so before every transfer in passive mode the server's passive address is
+// asked for here and a transfer to another host is refused. A download is
+// checked against the size the server states (SIZE).
+// winsock2.h before windows.h.
+#include <winsock2.h>
+
 #include <windows.h>
+#include <ws2tcpip.h>
 
 #include <wininet.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/ftp.h"
@@ -85,6 +98,45 @@ std::string DosLine(const WIN32_FIND_DATAA& fd) {
     return std::string(head) + " " + what + " " + FtpFromWire(fd.cFileName);
 }
 
+// The IPv4 addresses the host name stands for, as "a.b.c.d".
+std::vector<std::string> AddressesOf(const std::string& host) {
+    std::vector<std::string> out;
+    WSADATA wsa;
+    if (::WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return out;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) == 0) {
+        for (addrinfo* a = found; a; a = a->ai_next) {
+            const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+            const auto* b = reinterpret_cast<const unsigned char*>(&in->sin_addr);
+            out.push_back(std::to_string(b[0]) + "." + std::to_string(b[1]) + "." +
+                          std::to_string(b[2]) + "." + std::to_string(b[3]));
+        }
+        ::freeaddrinfo(found);
+    }
+    ::WSACleanup();
+    return out;
+}
+
+// The address of a PASV reply ("227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)"),
+// "" when it names none.
+std::string PassiveAddressOf(const std::string& reply) {
+    if (reply.rfind("227", 0) != 0) return "";
+    size_t at = reply.find('(');
+    at = reply.find_first_of("0123456789", at == std::string::npos ? 3 : at);
+    if (at == std::string::npos) return "";
+    unsigned f[6];
+    if (std::sscanf(reply.c_str() + at, "%u,%u,%u,%u,%u,%u", &f[0], &f[1], &f[2], &f[3], &f[4],
+                    &f[5]) != 6)
+        return "";
+    for (unsigned v : f)
+        if (v > 255) return "";
+    return std::to_string(f[0]) + "." + std::to_string(f[1]) + "." + std::to_string(f[2]) + "." +
+           std::to_string(f[3]);
+}
+
 class WinInetConnection final : public FtpConnection {
   public:
     explicit WinInetConnection(const FtpSettings& settings) : settings_(settings) {}
@@ -94,6 +146,10 @@ class WinInetConnection final : public FtpConnection {
     }
 
     FtpResult Login(const FtpStatusFn& status) {
+        for (auto [what, text] : {std::pair{"the host name", &settings_.host},
+                                  std::pair{"the user name", &settings_.user},
+                                  std::pair{"the password", &settings_.password}})
+            if (FtpResult r = FtpRefuseUnsafe("login", what, *text); !r.ok) return r;
         session_ = ::InternetOpenA("tarvisco", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
         if (!session_) return Failed();
         DWORD ms = static_cast<DWORD>(settings_.timeoutMs);
@@ -113,26 +169,34 @@ class WinInetConnection final : public FtpConnection {
     }
 
     FtpResult ChangeDir(const std::string& dir) override {
+        if (FtpResult r = FtpRefuseUnsafe("CWD", "the folder name", dir); !r.ok) return r;
         return ::FtpSetCurrentDirectoryA(connection_, FtpToWire(dir).c_str()) ? FtpResult::Ok()
                                                                               : Failed();
     }
     FtpResult MakeDir(const std::string& dir) override {
+        if (FtpResult r = FtpRefuseUnsafe("MKD", "the folder name", dir); !r.ok) return r;
         return ::FtpCreateDirectoryA(connection_, FtpToWire(dir).c_str()) ? FtpResult::Ok()
                                                                           : Failed();
     }
     FtpResult RemoveDir(const std::string& dir) override {
+        if (FtpResult r = FtpRefuseUnsafe("RMD", "the folder name", dir); !r.ok) return r;
         return ::FtpRemoveDirectoryA(connection_, FtpToWire(dir).c_str()) ? FtpResult::Ok()
                                                                           : Failed();
     }
     FtpResult DeleteRemoteFile(const std::string& file) override {
+        if (FtpResult r = FtpRefuseUnsafe("DELE", "the file name", file); !r.ok) return r;
         return ::FtpDeleteFileA(connection_, FtpToWire(file).c_str()) ? FtpResult::Ok() : Failed();
     }
 
     FtpResult Upload(const std::string& localPath, const std::string& remoteFile) override {
+        if (FtpResult r = FtpRefuseUnsafe("STOR", "the remote file name", remoteFile); !r.ok)
+            return r;
+        if (FtpResult r = FtpRefuseUnsafe("STOR", "the local path", localPath); !r.ok) return r;
         RawFile in;
         std::string error;
         if (!in.Open(localPath, RawFile::Mode::kRead, &error))
             return FtpResult::Fail("cannot open the local file " + localPath + ": " + error);
+        if (FtpResult r = CheckPassiveAddress(); !r.ok) return r;
         HINTERNET remote = ::FtpOpenFileA(connection_, FtpToWire(remoteFile).c_str(), GENERIC_WRITE,
                                           FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
         if (!remote) return Failed();
@@ -161,9 +225,15 @@ class WinInetConnection final : public FtpConnection {
     }
 
     FtpResult Download(const std::string& remoteFile, const std::string& localPath) override {
+        if (FtpResult r = FtpRefuseUnsafe("RETR", "the remote file name", remoteFile); !r.ok)
+            return r;
+        if (FtpResult r = FtpRefuseUnsafe("RETR", "the local path", localPath); !r.ok) return r;
+        int64_t size = RemoteSize(remoteFile);
+        if (FtpResult r = CheckPassiveAddress(); !r.ok) return r;
         HINTERNET remote = ::FtpOpenFileA(connection_, FtpToWire(remoteFile).c_str(), GENERIC_READ,
                                           FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
         if (!remote) return Failed();
+        int64_t received = 0;
         // The old local file stays until the new one has arrived whole.
         std::string part = localPath + ".part~";
         FtpResult r;
@@ -182,6 +252,7 @@ class WinInetConnection final : public FtpConnection {
                         break;
                     }
                     if (got == 0) break;
+                    received += got;
                     if (!out.Write(buffer.data(), got, &error)) {
                         r = FtpResult::Fail("cannot write the local file " + part + ": " + error);
                         break;
@@ -190,6 +261,11 @@ class WinInetConnection final : public FtpConnection {
             }
         }
         if (!::InternetCloseHandle(remote) && r.ok) r = Failed();
+        // A transfer that ended short is no download (WinINet takes it as one).
+        if (r.ok && size >= 0 && received != size)
+            r = FtpResult::Fail("the transfer ended after " + std::to_string(received) +
+                                " of the " + std::to_string(size) +
+                                " bytes the server stated; the local file is unchanged, try again");
         if (r.ok && !RenameFile(part, localPath))
             r = FtpResult::Fail("cannot replace the local file " + localPath);
         if (!r.ok) RemoveFile(part);
@@ -199,6 +275,7 @@ class WinInetConnection final : public FtpConnection {
     FtpResult List(FtpListing& listing) override {
         listing.lines.clear();
         listing.style = FtpListing::Style::kList;
+        if (FtpResult r = CheckPassiveAddress(); !r.ok) return r;
         WIN32_FIND_DATAA fd{};
         HINTERNET find = ::FtpFindFirstFileA(
             connection_, nullptr, &fd, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
@@ -209,19 +286,74 @@ class WinInetConnection final : public FtpConnection {
             return empty ? FtpResult::Ok() : FtpResult::Fail(LastError(code));
         }
         FtpResult r;
+        int64_t bytes = 0;
+        bool more = true;
         do {
-            listing.lines.push_back(DosLine(fd));
-        } while (::InternetFindNextFileA(find, &fd));
+            std::string line = DosLine(fd);
+            bytes += static_cast<int64_t>(line.size()) + 2;
+            if (bytes > settings_.maxListingBytes) {
+                r = FtpResult::Fail(TooLong(settings_.maxListingBytes, "bytes"));
+            } else if (static_cast<int64_t>(listing.lines.size()) >= settings_.maxListingEntries) {
+                r = FtpResult::Fail(TooLong(settings_.maxListingEntries, "entries"));
+            } else {
+                listing.lines.push_back(std::move(line));
+                more = ::InternetFindNextFileA(find, &fd);
+            }
+        } while (r.ok && more);
         DWORD code = ::GetLastError();
-        if (code != ERROR_NO_MORE_FILES) r = FtpResult::Fail(LastError(code));
+        if (r.ok && code != ERROR_NO_MORE_FILES) r = FtpResult::Fail(LastError(code));
         ::InternetCloseHandle(find);
+        if (!r.ok) listing.lines.clear();
         return r;
     }
 
   private:
+    static std::string TooLong(int64_t bound, const char* unit) {
+        return "the listing goes past its bound of " + std::to_string(bound) + " " + unit +
+               " (raise the listing limit, or list a smaller folder)";
+    }
+
+    // One command on the control connection and the last line of its reply,
+    // "" when it was refused.
+    std::string Ask(const std::string& command) {
+        if (!::FtpCommandA(connection_, FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0,
+                           nullptr))
+            return "";
+        return LastReply();
+    }
+
+    // The size the server states for the file (binary), -1 when it states none.
+    int64_t RemoteSize(const std::string& remoteFile) {
+        Ask("TYPE I");  // some servers state no size in ASCII mode
+        std::string reply = Ask("SIZE " + FtpToWire(remoteFile));
+        if (reply.size() < 5 || reply.rfind("213 ", 0) != 0) return -1;
+        char* end = nullptr;
+        long long size = std::strtoll(reply.c_str() + 4, &end, 10);
+        return end != reply.c_str() + 4 && size >= 0 ? size : -1;
+    }
+
+    // Asks for the passive address the next transfer would go to and refuses
+    // it when it is not the server's own: WinINet would follow it anywhere.
+    FtpResult CheckPassiveAddress() {
+        if (!settings_.passive) return FtpResult::Ok();
+        if (!::FtpCommandA(connection_, FALSE, FTP_TRANSFER_TYPE_BINARY, "PASV", 0, nullptr))
+            return Failed();
+        std::string reply = LastReply();
+        std::string named = PassiveAddressOf(reply);
+        if (named.empty())
+            return FtpResult::Fail("the server's passive mode reply names no address: " + reply);
+        if (serverAddresses_.empty()) serverAddresses_ = AddressesOf(settings_.host);
+        for (const std::string& own : serverAddresses_)
+            if (own == named) return FtpResult::Ok();
+        return FtpResult::Fail("the server's passive mode reply names " + named +
+                               ", not the server's own address; the transfer was refused "
+                               "(have the server name its own address, or use active mode)");
+    }
+
     FtpSettings settings_;
     HINTERNET session_ = nullptr;
     HINTERNET connection_ = nullptr;
+    std::vector<std::string> serverAddresses_;  // of settings_.host, found once
 };
 
 }  // namespace

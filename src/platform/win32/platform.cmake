@@ -21,5 +21,6 @@ else()
   message(STATUS "VAT dialog: TARVISCO_GUI=OFF, the dialog always answers cancel")
 endif()
 
-# FTP transfer: WinINet (and version.dll for its version), system DLLs.
-target_link_libraries(tarvisco_core PUBLIC wininet version)
+# FTP transfer: WinINet (and version.dll for its version, ws2_32 to resolve
+# the server's address), system DLLs.
+target_link_libraries(tarvisco_core PUBLIC wininet version ws2_32)
