@@ -17,12 +17,12 @@ enum krv_fi_action {
 
 struct krv_fi_control {
     uint32_t magic;
-    int32_t armed;    /* calls count only while non-zero (set by the host program) */
-    int64_t count;    /* calls counted so far, in every process */
-    int64_t target;   /* the call to act on, from 1; 0 = none */
-    int32_t action;   /* enum krv_fi_action */
-    int32_t error;    /* errno of an injected failure */
-    int32_t fired;    /* set once the target call was met */
+    int32_t armed;  /* calls count only while non-zero (set by the host program) */
+    int64_t count;  /* calls counted so far, in every process */
+    int64_t target; /* the call to act on, from 1; 0 = none */
+    int32_t action; /* enum krv_fi_action */
+    int32_t error;  /* errno of an injected failure */
+    int32_t fired;  /* set once the target call was met */
     int32_t fired_pid;
     char fired_op[16];    /* the call that was made to fail */
     char fired_path[256]; /* the file it concerned */

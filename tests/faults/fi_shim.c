@@ -47,11 +47,11 @@ static int log_fd = -1;
 static char fd_name[MAX_FDS][NAME_LEN];
 static char fd_writes[MAX_FDS];
 
-#define REAL(ret, name, ...)                                       \
-    static ret (*real_##name)(__VA_ARGS__);                        \
-    static ret (*get_##name(void))(__VA_ARGS__) {                  \
+#define REAL(ret, name, ...)                                               \
+    static ret (*real_##name)(__VA_ARGS__);                                \
+    static ret (*get_##name(void))(__VA_ARGS__) {                          \
         if (!real_##name) *(void**)&real_##name = dlsym(RTLD_NEXT, #name); \
-        return real_##name;                                        \
+        return real_##name;                                                \
     }
 
 REAL(int, openat, int, const char*, int, ...)
@@ -107,8 +107,8 @@ __attribute__((constructor)) static void fi_init(void) {
     if (ctl->magic != KRV_FI_MAGIC) ctl = NULL;
     const char* log = getenv("KRV_FI_LOG");
     if (ctl && log && *log)
-        log_fd = (int)syscall(SYS_openat, AT_FDCWD, log,
-                              O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        log_fd = (int)syscall(SYS_openat, AT_FDCWD, log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+                              0644);
 }
 
 /* The path relative to the folder ("." for the folder itself), or NULL when
@@ -179,16 +179,18 @@ static int point(const char* op, const char* name) {
     return ctl->error;
 }
 
-#define FAIL_IF(call, value)      \
-    do {                          \
-        int failure_ = (call);    \
-        if (failure_) {           \
-            errno = failure_;     \
-            return value;         \
-        }                         \
+#define FAIL_IF(call, value)   \
+    do {                       \
+        int failure_ = (call); \
+        if (failure_) {        \
+            errno = failure_;  \
+            return value;      \
+        }                      \
     } while (0)
 
-static int writes_flags(int flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0; }
+static int writes_flags(int flags) {
+    return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0;
+}
 
 static int open_common(int at, const char* path, int flags, mode_t mode) {
     char buf[PATH_MAX];

@@ -11,8 +11,8 @@
 // copied to REPORT.<run>/ (with the scale's table, SWEEP_SCALE_TABLE).
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,8 +21,8 @@
 #include <fstream>
 #include <string>
 
-#include "faults/fi_control.h"
 #include "fakes/fake_host.h"
+#include "faults/fi_control.h"
 #include "support/cp1250.h"
 
 namespace {
@@ -37,6 +37,19 @@ krv_fi_control* MapControl() {
     return p == MAP_FAILED ? nullptr : static_cast<krv_fi_control*>(p);
 }
 
+// A file under /proc, as far as it can be read: it goes when its process
+// ends (a stream would throw then).
+std::string ReadProc(const std::string& path) {
+    std::string text;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(n));
+    close(fd);
+    return text;
+}
+
 // Processes still running the folder's SM_eth.exe.
 int ProgramsRunning(const std::string& program) {
     int found = 0;
@@ -45,12 +58,8 @@ int ProgramsRunning(const std::string& program) {
     while (dirent* e = readdir(proc)) {
         if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
         std::string base = std::string("/proc/") + e->d_name;
-        std::ifstream cmdline(base + "/cmdline", std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(cmdline)), {});
-        if (text.find(program) == std::string::npos) continue;
-        std::ifstream stat(base + "/stat");
-        std::string line;
-        std::getline(stat, line);
+        if (ReadProc(base + "/cmdline").find(program) == std::string::npos) continue;
+        std::string line = ReadProc(base + "/stat");
         size_t close = line.rfind(')');
         if (close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z')
             ++found;
@@ -60,7 +69,7 @@ int ProgramsRunning(const std::string& program) {
 }
 
 // The files an export leaves that the sweep compares with a clean run.
-const char* const kCompared[] = {"digism.exp", "wagi.ini",    "sm_eth.ini",
+const char* const kCompared[] = {"digism.exp", "wagi.ini",   "sm_eth.ini",
                                  "wynik.exp",  "digism.err", "semafor.imp"};
 
 void CopyIfThere(const std::string& from, const std::string& to) {

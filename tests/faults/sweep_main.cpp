@@ -80,7 +80,8 @@ bool NamesFile(const std::string& window, const std::string& file, const fs::pat
 std::string CheckNext(const ExportReport& r, const Snapshot& files, const Snapshot& clean) {
     std::string faults;
     if (r.errors != 0) faults += "the next export failed; ";
-    if (r.stored != 1) faults += "the next export stored " + std::to_string(r.stored) + " results; ";
+    if (r.stored != 1)
+        faults += "the next export stored " + std::to_string(r.stored) + " results; ";
     if (r.alive != 0) faults += "a program runs after the next export; ";
     std::string diff = Differences(files, clean);
     if (!diff.empty()) faults += "next export: " + diff;
@@ -113,8 +114,8 @@ void RunError(Attempt* a, int seq) {
         if (r.errors == 0) {
             std::string diff = Differences(p.After(1), a->kind->clean);
             if (r.stored != 1 || !diff.empty())
-                faults += "success reported, but: " + diff + "stored " +
-                          std::to_string(r.stored) + "; ";
+                faults +=
+                    "success reported, but: " + diff + "stored " + std::to_string(r.stored) + "; ";
             // Whoever ignores a failed write cannot know that the data is there.
             if (a->call.IsWrite()) faults += "a failed write reported as success; ";
             a->outcome = "tolerated";

@@ -17,7 +17,7 @@ namespace krv::sweep {
 
 namespace {
 
-const char* const kCompared[] = {"digism.exp", "wagi.ini",   "sm_eth.ini", "wynik.exp",
+const char* const kCompared[] = {"digism.exp", "wagi.ini",    "sm_eth.ini", "wynik.exp",
                                  "digism.err", "semafor.imp", "scale.txt"};
 
 // Copying the stand-in and starting a program take turns among the sweep's
@@ -29,7 +29,8 @@ std::string Read(const fs::path& p) { return tools::ReadWholeNativeFile(p.string
 
 void ReplaceAll(std::string* text, const std::string& from, const std::string& to) {
     if (from.empty()) return;
-    for (size_t at = text->find(from); at != std::string::npos; at = text->find(from, at + to.size()))
+    for (size_t at = text->find(from); at != std::string::npos;
+         at = text->find(from, at + to.size()))
         text->replace(at, from.size(), to);
 }
 
@@ -72,8 +73,9 @@ bool Point::Prepare(std::string* why) {
     tools::ChildProcess::Setup setup;
     setup.program = SWEEP_SCALE_SIM;
     fs::path port = root_ / "scale" / "port";
-    setup.args = {"--port", "0", "--port-file", port.string(), "--state",
-                  (root_ / "scale" / "table.txt").string(), "--quiet"};
+    setup.args = {"--port",      "0",       "--port-file",
+                  port.string(), "--state", (root_ / "scale" / "table.txt").string(),
+                  "--quiet"};
     setup.stdout_file = (root_ / "scale" / "log.txt").string();
     setup.stderr_file = setup.stdout_file;
     if (!scale_->Start(setup, why)) return false;
