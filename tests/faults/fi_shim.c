@@ -4,7 +4,7 @@
  * while the shared control block (KRV_FI_CONTROL) is armed, logs each to
  * KRV_FI_LOG, and makes the target call fail or kills its process.
  *
- * Counted: open, openat, creat, fopen; read, pread, fread; write, pwrite,
+ * Counted: open, openat, creat, fopen, mkstemp; read, pread, fread; write, pwrite,
  * fwrite, fflush; close, fclose; stat, lstat, fstat, fstatat, access;
  * rename, renameat, unlink, unlinkat, remove, mkdir; opendir, readdir,
  * closedir; ftruncate, fsync, fdatasync. The descriptor and stream calls
@@ -111,6 +111,32 @@ __attribute__((constructor)) static void fi_init(void) {
                               0644);
 }
 
+/* Names made unique by mkstemp (the template kept instead) or by the process
+ * id ("@PID@" instead), so that a call has the same name in every run. */
+#define MAX_TEMPS 32
+static char temp_made[MAX_TEMPS][NAME_LEN];
+static char temp_template[MAX_TEMPS][NAME_LEN];
+static int temps;
+
+static void normalise(char* name, size_t size) {
+    for (int i = 0; i < temps; ++i)
+        if (strcmp(name, temp_made[i]) == 0) {
+            snprintf(name, size, "%s", temp_template[i]);
+            return;
+        }
+    char pid[16];
+    int len = snprintf(pid, sizeof pid, "%d", (int)getpid());
+    for (char* at = strstr(name, pid); at; at = strstr(at + 1, pid)) {
+        int before = at > name && at[-1] >= '0' && at[-1] <= '9';
+        int after = at[len] >= '0' && at[len] <= '9';
+        if (before || after) continue;
+        char rest[NAME_LEN];
+        snprintf(rest, sizeof rest, "%s", at + len);
+        snprintf(at, size - (size_t)(at - name), "@PID@%s", rest);
+        return;
+    }
+}
+
 /* The path relative to the folder ("." for the folder itself), or NULL when
  * it lies outside. `at` is the directory descriptor of an *at call. */
 static const char* in_folder(int at, const char* path, char* buf, size_t size) {
@@ -138,6 +164,7 @@ static const char* in_folder(int at, const char* path, char* buf, size_t size) {
     ++rest;
     while (rest[0] == '.' && rest[1] == '/') rest += 2;
     snprintf(buf, size, "%s", *rest ? rest : ".");
+    normalise(buf, size);
     return buf;
 }
 
@@ -239,6 +266,43 @@ FILE* fopen(const char* path, const char* how) {
     return f;
 }
 FILE* fopen64(const char* path, const char* how) __attribute__((alias("fopen")));
+
+/* mkstemp and kin: counted as an open of the template's name. */
+static int temp_common(char* tmpl, int suffix, int flags, int (*make)(char*, int, int)) {
+    char buf[PATH_MAX];
+    const char* name = in_folder(AT_FDCWD, tmpl, buf, sizeof buf);
+    char template_name[NAME_LEN] = "";
+    if (name) snprintf(template_name, sizeof template_name, "%s", name);
+    FAIL_IF(point("open", name), -1);
+    int fd = make(tmpl, suffix, flags);
+    if (fd < 0 || !name) return fd;
+    char made_buf[PATH_MAX];
+    const char* made = in_folder(AT_FDCWD, tmpl, made_buf, sizeof made_buf);
+    if (made && temps < MAX_TEMPS) {
+        snprintf(temp_made[temps], NAME_LEN, "%s", made);
+        snprintf(temp_template[temps], NAME_LEN, "%s", template_name);
+        ++temps;
+    }
+    track(fd, template_name, 1);
+    return fd;
+}
+
+REAL(int, mkostemps, char*, int, int)
+
+static int make_temp(char* tmpl, int suffix, int flags) {
+    return get_mkostemps()(tmpl, suffix, flags);
+}
+
+int mkstemp(char* tmpl) { return temp_common(tmpl, 0, 0, make_temp); }
+int mkstemp64(char* tmpl) __attribute__((alias("mkstemp")));
+int mkostemp(char* tmpl, int flags) { return temp_common(tmpl, 0, flags, make_temp); }
+int mkostemp64(char* tmpl, int flags) __attribute__((alias("mkostemp")));
+int mkstemps(char* tmpl, int suffix) { return temp_common(tmpl, suffix, 0, make_temp); }
+int mkstemps64(char* tmpl, int suffix) __attribute__((alias("mkstemps")));
+int mkostemps(char* tmpl, int suffix, int flags) {
+    return temp_common(tmpl, suffix, flags, make_temp);
+}
+int mkostemps64(char* tmpl, int suffix, int flags) __attribute__((alias("mkostemps")));
 
 ssize_t read(int fd, void* buffer, size_t n) {
     FAIL_IF(point("read", fd_file(fd)), -1);

@@ -23,3 +23,6 @@ target_compile_definitions(fault_sweep PRIVATE
   SWEEP_SCALE_SIM="$<TARGET_FILE:scale_sim>"
   SWEEP_GOODS="${CMAKE_CURRENT_SOURCE_DIR}/data/e2e/kasa.exp")
 add_dependencies(fault_sweep sweep_export fi_shim sm_eth scale_sim)
+# The file-only sweep takes seconds: it runs with the other tests too.
+add_test(NAME fault_sweep_file COMMAND fault_sweep file)
+set_tests_properties(fault_sweep_file PROPERTIES LABELS faults TIMEOUT 300)

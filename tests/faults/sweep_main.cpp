@@ -89,6 +89,15 @@ std::string CheckNext(const ExportReport& r, const Snapshot& files, const Snapsh
     return faults;
 }
 
+// A fault not known yet keeps its folder for a look.
+void Judge(Attempt* a, const std::string& faults, Point* p) {
+    if (faults.empty()) return;
+    a->outcome = faults;
+    a->fault = true;
+    a->known = FindKnown(a->call.program, a->call.op, a->call.file);
+    if (!a->known) p->Keep();
+}
+
 void RunError(Attempt* a, int seq) {
     Point p(a->kind->base / ("e" + std::to_string(seq)), a->kind->ethernet);
     std::string why;
@@ -134,11 +143,7 @@ void RunError(Attempt* a, int seq) {
     } else {
         faults += "the host program reported " + std::to_string(reports.size()) + " exports; ";
     }
-    if (!faults.empty()) {
-        a->outcome = faults;
-        a->fault = true;
-        p.Keep();
-    }
+    Judge(a, faults, &p);
 }
 
 void RunKill(Attempt* a, int seq) {
@@ -166,11 +171,7 @@ void RunKill(Attempt* a, int seq) {
     else
         faults += CheckNext(reports[0], p.After(1), a->kind->clean);
     a->outcome = hostKilled ? "recovered (host killed)" : "recovered (stand-in killed)";
-    if (!faults.empty()) {
-        a->outcome = faults;
-        a->fault = true;
-        p.Keep();
-    }
+    Judge(a, faults, &p);
 }
 
 // The clean export's files and its calls; empty calls when it failed.
@@ -270,7 +271,6 @@ int main(int argc, char** argv) {
     int known = 0;
     for (Attempt& a : attempts) {
         std::string cls = a.action == KRV_FI_KILL ? "kill" : ErrorName(a.error);
-        if (a.fault) a.known = FindKnown(a.call.program, a.call.op, a.call.file);
         std::string verdict = !a.fault ? a.outcome : a.known ? "KNOWN FAULT" : "FAULT";
         std::printf("%-4s %3lld %-12s %-13s %-12s %-6s %s\n", a.kind->name.c_str(),
                     static_cast<long long>(a.call.n), a.call.program.c_str(), a.call.op.c_str(),
@@ -291,9 +291,9 @@ int main(int argc, char** argv) {
         if (!seen.count(&k) && kinds.size() == 2)
             std::printf("known fault not met any more: %s %s %s (%s)\n", k.program, k.op, k.file,
                         k.why);
-    if (failed || known) std::printf("folders of the faults kept under %s\n", base.c_str());
+    if (failed) std::printf("folders of the faults kept under %s\n", base.c_str());
     std::error_code ec;
-    if (!failed && !known) fs::remove_all(base, ec);
+    if (!failed) fs::remove_all(base, ec);
     std::printf("fault_sweep: %d passed, %d failed\n", passed, failed);
     return failed ? 1 : 0;
 }
