@@ -69,8 +69,8 @@ int ProgramsRunning(const std::string& program) {
 }
 
 // The files an export leaves that the sweep compares with a clean run.
-const char* const kCompared[] = {"digism.exp", "wagi.ini",   "sm_eth.ini",
-                                 "wynik.exp",  "digism.err", "semafor.imp"};
+const char* const kCompared[] = {"digism.exp", "wagi.ini",    "sm_eth.ini", "wynik.exp",
+                                 "digism.err", "semafor.imp", "ARCH2.EXP"};
 
 void CopyIfThere(const std::string& from, const std::string& to) {
     std::ifstream in(from, std::ios::binary);

@@ -25,6 +25,7 @@ inline constexpr KnownFault kKnownFaults[] = {
     {"sweep_export", "truncate", "wynik.exp", "a result that failed to be written stays"},
     {"sweep_export", "write", "wynik.exp", "a result that failed to be written stays"},
     // The library: a file test that fails reads as "no such file".
+    {"sweep_export", "stat", "kasa.exp", "a goods file that cannot be examined is not archived"},
     {"sweep_export", "stat", "SM_eth.exe", "an I/O error reported as a missing program"},
     {"sweep_export", "stat", "digism.err", "an I/O error reported as a missing error file"},
     // The stand-in: nowhere to say why when sm_eth.ini itself is unreadable.

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -18,7 +19,7 @@ namespace krv::sweep {
 namespace {
 
 const char* const kCompared[] = {"digism.exp", "wagi.ini",    "sm_eth.ini", "wynik.exp",
-                                 "digism.err", "semafor.imp", "scale.txt"};
+                                 "digism.err", "semafor.imp", "scale.txt",  "ARCH2.EXP"};
 
 // Copying the stand-in and starting a program take turns among the sweep's
 // threads: a program started while another thread writes a copy would keep
@@ -173,6 +174,11 @@ Snapshot Point::After(int run) const {
         // The folder and the scale's port differ from point to point.
         ReplaceAll(&bytes, exchange_.string(), "@DIR@");
         ReplaceAll(&bytes, address_, "127.0.0.1:@PORT@");
+        // The archive's entries begin with the time of their export.
+        const std::string stamp = "DNIA: ";
+        for (size_t at = bytes.find(stamp); at != std::string::npos; at = bytes.find(stamp, at + 1))
+            bytes.replace(at + stamp.size(), std::min<size_t>(19, bytes.size() - at - stamp.size()),
+                          "@TIME@");
         s[name] = bytes;
     }
     return s;
