@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace krv::sweep {
+namespace krv::test {
 
 struct KnownFault {
     const char* program;  // "sweep_export" (the library) or "SM_eth.exe"
@@ -48,4 +48,4 @@ inline const KnownFault* FindKnown(const std::string& program, const std::string
     return nullptr;
 }
 
-}  // namespace krv::sweep
+}  // namespace krv::test

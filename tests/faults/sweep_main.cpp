@@ -27,7 +27,7 @@
 #include "faults/sweep_known.h"
 #include "faults/sweep_point.h"
 
-namespace krv::sweep {
+namespace krv::test {
 namespace {
 
 struct Kind {
@@ -228,10 +228,10 @@ bool Survey(Kind* kind) {
 const char* ErrorName(int e) { return e == ENOSPC ? "ENOSPC" : "EIO"; }
 
 }  // namespace
-}  // namespace krv::sweep
+}  // namespace krv::test
 
 int main(int argc, char** argv) {
-    using namespace krv::sweep;
+    using namespace krv::test;
     std::vector<std::string> names;
     for (int i = 1; i < argc; ++i) names.push_back(argv[i]);
     if (names.empty()) names = {"file", "eth"};

@@ -14,7 +14,7 @@
 
 #include "files.h"
 
-namespace krv::sweep {
+namespace krv::test {
 
 namespace {
 
@@ -220,4 +220,4 @@ int Point::ProgramsRunning() const {
     return found;
 }
 
-}  // namespace krv::sweep
+}  // namespace krv::test

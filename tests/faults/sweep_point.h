@@ -13,7 +13,7 @@
 #include "child_process.h"
 #include "faults/fi_control.h"
 
-namespace krv::sweep {
+namespace krv::test {
 
 namespace fs = std::filesystem;
 
@@ -70,4 +70,4 @@ class Point {
     int hostRuns_ = 0;
 };
 
-}  // namespace krv::sweep
+}  // namespace krv::test
