@@ -104,7 +104,7 @@ void Judge(Attempt* a, const std::string& faults, Point* p) {
     if (faults.empty()) return;
     a->outcome = faults;
     a->fault = true;
-    a->known = FindKnown(a->call.program, a->call.op, a->call.file);
+    a->known = FindKnown(a->call.program, a->call.op, a->call.file, faults);
     if (!a->known) p->Keep();
 }
 
