@@ -4,7 +4,8 @@
  * while the shared control block (KRV_FI_CONTROL) is armed, logs each to
  * KRV_FI_LOG, and makes the target call fail or kills its process.
  *
- * Counted: open, openat, creat, fopen, mkstemp; read, pread, fread; write, pwrite,
+ * Counted ("create" for an open that may create the file): open, openat,
+ * creat, fopen, mkstemp; read, pread, fread; write, pwrite,
  * fwrite, fflush; close, fclose; stat, lstat, fstat, fstatat, access;
  * rename, renameat, unlink, unlinkat, remove, mkdir; opendir, readdir,
  * closedir; ftruncate, fsync, fdatasync. The descriptor and stream calls
@@ -222,7 +223,7 @@ static int writes_flags(int flags) {
 static int open_common(int at, const char* path, int flags, mode_t mode) {
     char buf[PATH_MAX];
     const char* name = in_folder(at, path, buf, sizeof buf);
-    int err = point("open", name);
+    int err = point(flags & O_CREAT ? "create" : "open", name);
     FAIL_IF(err, -1);
     int fd = get_openat()(at, path, flags, mode);
     if (fd >= 0) track(fd, name, writes_flags(flags));
@@ -259,7 +260,7 @@ int creat64(const char* path, mode_t mode) __attribute__((alias("creat")));
 FILE* fopen(const char* path, const char* how) {
     char buf[PATH_MAX];
     const char* name = in_folder(AT_FDCWD, path, buf, sizeof buf);
-    int err = point("open", name);
+    int err = point(how[0] == 'r' ? "open" : "create", name);
     FAIL_IF(err, NULL);
     FILE* f = get_fopen()(path, how);
     if (f) track(fileno(f), name, how[0] != 'r' || strchr(how, '+') != NULL);
@@ -267,13 +268,13 @@ FILE* fopen(const char* path, const char* how) {
 }
 FILE* fopen64(const char* path, const char* how) __attribute__((alias("fopen")));
 
-/* mkstemp and kin: counted as an open of the template's name. */
+/* mkstemp and kin: counted as a creation of the template's name. */
 static int temp_common(char* tmpl, int suffix, int flags, int (*make)(char*, int, int)) {
     char buf[PATH_MAX];
     const char* name = in_folder(AT_FDCWD, tmpl, buf, sizeof buf);
     char template_name[NAME_LEN] = "";
     if (name) snprintf(template_name, sizeof template_name, "%s", name);
-    FAIL_IF(point("open", name), -1);
+    FAIL_IF(point("create", name), -1);
     int fd = make(tmpl, suffix, flags);
     if (fd < 0 || !name) return fd;
     char made_buf[PATH_MAX];

@@ -40,12 +40,12 @@ inline constexpr KnownFault kKnownFaults[] = {
     {"SM_eth.exe", "open", "sm_eth.ini", "does not name", "only the exit code reaches the host"},
     {"SM_eth.exe", "read", "sm_eth.ini", "does not name", "only the exit code reaches the host"},
     // The stand-in: an error file it could not write still gets a semaphore.
-    {"SM_eth.exe", "open", "digism.err", "does not name", "semaphore after a failed error file"},
+    {"SM_eth.exe", "create", "digism.err", "does not name", "semaphore after a failed error file"},
     {"SM_eth.exe", "write", "digism.err", kIgnoredWrite, "semaphore after a failed error file"},
     {"SM_eth.exe", "close-written", "digism.err", kIgnoredWrite,
      "semaphore after a failed error file"},
     // The stand-in: the semaphore is written in place.
-    {"SM_eth.exe", "open", "semafor.imp", "does not name", "only the exit code reaches the host"},
+    {"SM_eth.exe", "create", "semafor.imp", "does not name", "only the exit code reaches the host"},
     {"SM_eth.exe", "write", "semafor.imp", "a failed write reported|semafor.imp differs",
      "a half-written semaphore counts"},
     {"SM_eth.exe", "close-written", "semafor.imp", kIgnoredWrite,

@@ -2,11 +2,12 @@
 // killed, one at a time. For each kind of export (file only; through the
 // SM_eth stand-in to the simulated scale on 127.0.0.1) it counts the calls of
 // a clean export, then for every call N:
-//   error  call N fails with EIO (a write also with ENOSPC): the export ends
-//          with a failure naming the file and the cause, hands no result to
-//          the host, leaves no wynik.exp and no program running; or, if it
-//          succeeds, its files are those of a clean export. The next export
-//          in the same process gives the files of a clean export.
+//   error  call N fails with EIO (one that needs room on the disk also with
+//          ENOSPC): the export ends with a failure naming the file and the
+//          cause, hands no result to the host, leaves no wynik.exp and no
+//          program running; or, if it succeeds (never after a failed write),
+//          its files are those of a clean export. The next export in the same
+//          process gives the files of a clean export.
 //   kill   the process making call N is killed: the next export, in a fresh
 //          process on the same folder, gives the files of a clean export.
 // Compared: digism.exp, wagi.ini, sm_eth.ini, wynik.exp, digism.err,
@@ -258,7 +259,7 @@ int main(int argc, char** argv) {
                     k.calls.size());
         for (const Call& c : k.calls) {
             attempts.push_back({&k, c, KRV_FI_FAIL, EIO, "", false});
-            if (c.IsWrite()) attempts.push_back({&k, c, KRV_FI_FAIL, ENOSPC, "", false});
+            if (c.NeedsRoom()) attempts.push_back({&k, c, KRV_FI_FAIL, ENOSPC, "", false});
             attempts.push_back({&k, c, KRV_FI_KILL, 0, "", false});
         }
     }

@@ -36,6 +36,10 @@ struct Call {
     int64_t n = 0;
     std::string program, op, file;
     bool IsWrite() const { return op == "write" || op == "sync" || op == "close-written"; }
+    // Calls that a full disk can fail.
+    bool NeedsRoom() const {
+        return IsWrite() || op == "create" || op == "rename" || op == "mkdir";
+    }
 };
 
 class Point {
