@@ -7,7 +7,7 @@
  * Counted ("create" for an open that may create the file): open, openat,
  * creat, fopen, mkstemp; read, pread, fread; write, pwrite,
  * fwrite, fflush; close, fclose; stat, lstat, fstat, fstatat, access;
- * rename, renameat, unlink, unlinkat, remove, mkdir; opendir, readdir,
+ * rename, renameat, renameat2, unlink, unlinkat, remove, mkdir; opendir, readdir,
  * closedir; ftruncate, fsync, fdatasync. The descriptor and stream calls
  * count for files opened in the folder only (never a pipe, socket or the
  * terminal).
@@ -78,6 +78,7 @@ REAL(int, fstatat, int, const char*, struct stat*, int)
 REAL(int, access, const char*, int)
 REAL(int, rename, const char*, const char*)
 REAL(int, renameat, int, const char*, int, const char*)
+REAL(int, renameat2, int, const char*, int, const char*, unsigned)
 REAL(int, unlink, const char*)
 REAL(int, unlinkat, int, const char*, int)
 REAL(int, remove, const char*)
@@ -443,6 +444,14 @@ int renameat(int from_at, const char* from, int to_at, const char* to) {
     if (!name) name = in_folder(from_at, from, a, sizeof a);
     FAIL_IF(point("rename", name), -1);
     return get_renameat()(from_at, from, to_at, to);
+}
+
+int renameat2(int from_at, const char* from, int to_at, const char* to, unsigned flags) {
+    char a[PATH_MAX], b[PATH_MAX];
+    const char* name = in_folder(to_at, to, b, sizeof b);
+    if (!name) name = in_folder(from_at, from, a, sizeof a);
+    FAIL_IF(point("rename", name), -1);
+    return get_renameat2()(from_at, from, to_at, to, flags);
 }
 
 int unlink(const char* path) {
