@@ -190,16 +190,17 @@ int Run(const std::vector<std::string>& raw_args, const char* timeout_ms_overrid
     else if (setup_ok)
         Transfer(files.input, address, timeout_ms, &job);
 
-    // The error file is complete and closed before the semaphore exists: the
-    // semaphore is the signal that the error file may be read.
+    // The error file is complete and in place before the semaphore exists:
+    // the semaphore is the signal that the error file may be read. Both
+    // appear whole, under their own names only once complete.
     bool io_ok = true;
-    if (!error_path.empty() && !tools::WriteWholeFile(error_path, job.ErrorFileBytes())) {
+    if (!error_path.empty() && !tools::WriteFileAtomically(error_path, job.ErrorFileBytes())) {
         job.Log()("cannot write the error file");
         io_ok = false;
     }
     if (!semaphore_path.empty()) {
         std::string summary = "errors=" + std::to_string(job.ErrorCount()) + "\r\n";
-        if (!tools::WriteWholeFile(semaphore_path, summary)) {
+        if (!tools::WriteFileAtomically(semaphore_path, summary)) {
             job.Log()("cannot create the semaphore");
             io_ok = false;
         }

@@ -150,6 +150,9 @@ class SmEthRun : public ::testing::Test {
         r.exit_code = code.value_or(-1);
         r.errors = Slurp(Path("digism.err"));
         r.semaphore = fs::exists(Path("semafor.imp"));
+        // Both appear under their names only once complete: no temporary
+        // file is left behind, in any run.
+        EXPECT_FALSE(fs::exists(Path("digism.err.tmp")) || fs::exists(Path("semafor.imp.tmp")));
         r.output = Slurp(Path("stdout.txt"));
         if (r.errors != "<missing>") r.lines = ErrorLines(r.errors);
         return r;
