@@ -202,6 +202,13 @@ do_test_asan() {
     return "$rc"
 }
 
+# Every file-system call of an export (file only, and through the stand-in to
+# the simulated scale) made to fail and killed, one at a time
+# (tests/faults/sweep_main.cpp).
+do_fault_sweep() {
+    run_counted "$LOG_DIR/fault-sweep.log" "$BUILD_ROOT/linux/tests/fault_sweep"
+}
+
 # Every fuzz target for a few seconds from its seeds (scripts/fuzz.sh builds
 # build/fuzz with clang): enough to catch a crash that a change brings into
 # the parsers; the long runs are made by hand.
@@ -295,6 +302,7 @@ stage exports do_exports
 stage display do_display
 [[ -n "${built[linux]:-}" ]] && stage "test linux" do_test_linux
 [[ -n "${built[linux]:-}" ]] && stage "example linux" do_example linux
+[[ -n "${built[linux]:-}" ]] && stage "fault sweep" do_fault_sweep
 [[ -n "${built[asan]:-}" ]] && stage "test asan" do_test_asan
 [[ "${FUZZ_SECONDS:-5}" != 0 ]] && stage fuzz do_fuzz
 if [[ -n "${built[win32]:-}${built[win64]:-}" ]] && stage "wine prefix" do_wine_prefix; then

@@ -33,11 +33,11 @@ void KSExpBuf::ZapiszWynikEksp(const std::string& path) {
         action_->MsgAdd(
             Tr(lg_, "kstools_KSExpBuf", "ufZapiszWyksactionMsgAdd", "Zapis wyniku eksportu:"),
             lpvPercent, rows);
+    // The host reads the result once the export has returned, and marks its
+    // goods sent by it: whole or not at all, and kept through a power cut.
     TMFile file;
     file.SetPath(path);
-    file.Open();
-    file.SetPointer(0);
-    file.SetEof();
+    file.OpenReplacement();
 
     std::string line;
     platform::Clock& clock = platform::CurrentClock();
@@ -74,7 +74,7 @@ void KSExpBuf::ZapiszWynikEksp(const std::string& path) {
         action_->MsgP(rows);
         action_->MsgS(lpvFinished);
     }
-    file.Close();
+    file.Commit(true);
 }
 
 void KSExpBuf::PrzeliczTowary() {

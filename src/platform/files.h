@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace krv::platform {
@@ -27,7 +28,10 @@ class RawFile {
 
     bool Open(const std::string& path, Mode mode, std::string* error);
     bool IsOpen() const { return handle_ != kClosed; }
-    void Close();
+    // Closes the file. False when the system reports a failure: on a network
+    // share that is where a write that never reached the server shows, so a
+    // writer must treat it as a failed write. The handle is gone either way.
+    bool Close(std::string* error = nullptr);
 
     // Reads up to n bytes at the current position; the number read (0 at the
     // end of the file), or -1 on failure.
@@ -38,6 +42,9 @@ class RawFile {
     bool Size(uint64_t* size, std::string* error);
     // Makes the file exactly `size` bytes long (the position is not moved).
     bool Truncate(uint64_t size, std::string* error);
+    // Hands everything written so far to the disk itself (fsync,
+    // FlushFileBuffers), so that it survives a power cut.
+    bool Sync(std::string* error);
 
   private:
     static constexpr intptr_t kClosed = -1;
@@ -54,6 +61,48 @@ bool RemoveFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);
 // Creates the directory and any missing parents; true when it exists afterwards.
 bool CreateDirectories(const std::string& path);
+
+// Whole files or none. A file that another program reads is written under
+// TemporaryPathFor(path), in the same folder, and moved into place by
+// CommitReplacement once it is complete, so that no reader ever sees a part
+// of it. A failed write removes the temporary file.
+std::string TemporaryPathFor(const std::string& path);
+// Renames the complete temporary file over the target in one step (POSIX
+// rename; MoveFileExW with MOVEFILE_REPLACE_EXISTING). With `durable` the new
+// name itself survives a power cut too (the folder is flushed on POSIX, the
+// move written through on Windows); the caller has synced the file's data.
+bool CommitReplacement(const std::string& temp, const std::string& path, bool durable,
+                       std::string* error);
+
+// A whole file written through its temporary name: Open, Write, then Commit.
+// Destroyed (or Discarded) before Commit, it leaves the target as it was and
+// removes the temporary file.
+class ReplacementFile {
+  public:
+    explicit ReplacementFile(std::string path) : path_(std::move(path)) {}
+    ~ReplacementFile() { Discard(); }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Creates (or empties) the temporary file.
+    bool Open(std::string* error);
+    bool IsOpen() const { return raw_.IsOpen(); }
+    bool Write(const void* buffer, size_t n, std::string* error) {
+        return raw_.Write(buffer, n, error);
+    }
+    // Closes the temporary file (its errors checked) and moves it into place;
+    // with `durable` its data reaches the disk first. On failure the
+    // temporary file is removed and the target left as it was.
+    bool Commit(bool durable, std::string* error);
+    void Discard();
+
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+    RawFile raw_;
+    bool pending_ = false;  // a temporary file exists that is not yet in place
+};
 
 enum class CreateNewResult { kCreated, kExists, kFailed };
 // Creates an empty file only if nothing exists at the path yet, atomically

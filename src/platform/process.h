@@ -51,18 +51,22 @@ class Process {
     // Waits at most `ms` milliseconds for the program to end.
     bool WaitFor(int32_t ms);
 
-    // Ends the program at once (with everything it started in its process
-    // group, on POSIX) and waits at most `waitMs` for it. True when it has
-    // ended (also when it had ended before).
+    // Ends the program at once with everything it started (its process group
+    // on POSIX, its job object on Windows), also when the program itself has
+    // ended already (a launcher that handed its work to another process),
+    // and waits at most `waitMs` for the program. True when it has ended.
     bool Kill(int32_t waitMs);
 
     // Releases the handle without ending the program. On POSIX a child that
-    // is still running is reaped later, so that it never stays a zombie.
+    // is still running is reaped later, so that it never stays a zombie. On
+    // Windows the program leaves its job's care: only a host that dies with
+    // the handle held takes the program and its children with it.
     void Close();
 
   private:
     static constexpr intptr_t kNone = -1;
     intptr_t handle_ = kNone;
+    intptr_t job_ = kNone;  // Windows: the job object holding the program and its children
     ExitStatus status_;
 };
 

@@ -135,25 +135,13 @@ void KSImpBuf::WriteAll(TMFile& f, bool strip) {
 }
 
 void KSImpBuf::Save(const std::string& path, bool strip) {
-    const std::string temp = path + ".tmp";
-    try {
-        TMFile file;
-        file.SetPath(temp);
-        file.Open();
-        file.SetPointer(0);
-        file.SetEof();
-        WriteAll(file, strip);
-        file.Close();
-    } catch (...) {
-        platform::RemoveFile(temp);
-        throw;
-    }
-    if (!platform::RenameFile(temp, path)) {
-        platform::RemoveFile(temp);
-        throw Exception(
-            Tr(lg_, "kstools_LTools", "sRenFileExceptioAnsiStri_00001", "Błąd zmiany nazwy pliku") +
-            path);
-    }
+    // Whole or not at all, and kept through a power cut: the receipts are
+    // dropped once the file is in place.
+    TMFile file;
+    file.SetPath(path);
+    file.OpenReplacement();
+    WriteAll(file, strip);
+    file.Commit(true);
     // Only a file in place consumes the receipts: after a failure the driver
     // can save them again.
     DropReceipts();

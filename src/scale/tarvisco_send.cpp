@@ -127,12 +127,15 @@ void TarviscoAction::SendPluRecs() {
             throw Exception(Tr(lg, kSection, "TarviscoSendPluRExceptio",
                                "Eksport przerwany przez użytkownika") +
                             ZakonczSterownik());
-        case kWaitGivenUp:
+        case kWaitGivenUp: {
+            const std::string status = OpisStatusu(sterownik_->Status());
+            ZakonczSterownik();  // whatever it started goes with it
             throw Exception(Format(TrFormat(lg, kSection, "TarviscoSendPluRExceptioKoniec",
                                             "Sterownik zakończył działanie bez utworzenia pliku "
                                             "semafora (%s)")
                                        .c_str(),
-                                   OpisStatusu(sterownik_->Status()).c_str()));
+                                   status.c_str()));
+        }
         default: break;
     }
     // The program creates its semaphore last, so it is ending now: let it
@@ -175,7 +178,11 @@ std::string TarviscoAction::ZakonczonyWczesniej() {
 std::string TarviscoAction::ZakonczSterownik() {
     if (!sterownik_ || !sterownik_->Held()) return {};
     std::string text;
-    if (!sterownik_->HasEnded()) {
+    if (sterownik_->HasEnded()) {
+        // A launcher that has ended may have left its worker: that one goes
+        // too, so that no stray program writes into the next export.
+        sterownik_->Kill(0);
+    } else {
         const bool ended = sterownik_->Kill(kKillWaitMs);
         text =
             "\r\n" + (ended ? Tr(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRZatrzymany",

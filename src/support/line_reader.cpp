@@ -107,44 +107,79 @@ bool LineReader::Next(std::string_view& line) {
 // --- ChunkedWriter -----------------------------------------------------------
 
 ChunkedWriter::ChunkedWriter(std::string path, bool append, size_t chunk)
-    : path_(std::move(path)), append_(append), chunk_(chunk ? chunk : 1) {
+    : path_(std::move(path)), append_(append), chunk_(chunk ? chunk : 1), whole_(path_) {
     buffer_.reserve(chunk_ + chunk_ / 4);
 }
 
 ChunkedWriter::~ChunkedWriter() {
     // A writer abandoned by an exception drops its buffer: the caller has
     // already failed and says so.
+    Abandon();
+}
+
+void ChunkedWriter::Abandon() {
+    if (append_ && raw_.IsOpen()) raw_.Truncate(startSize_, nullptr);
     raw_.Close();
+    whole_.Discard();
 }
 
 void ChunkedWriter::Fail(const std::string& reason) {
     buffer_.clear();
-    raw_.Close();
+    Abandon();
     FileFail(opened_ ? "Cannot write file" : "Cannot open file", path_, reason);
+}
+
+void ChunkedWriter::OpenFile() {
+    std::string reason;
+    if (!append_) {
+        if (!whole_.Open(&reason)) Fail(reason);
+        opened_ = true;
+        return;
+    }
+    if (!raw_.Open(path_, platform::RawFile::Mode::kReadWrite, &reason)) Fail(reason);
+    opened_ = true;
+    if (!raw_.Size(&startSize_, &reason)) Fail(reason);
+    // A run cut short (the process killed, the power gone) may have left a
+    // last line without its end: the new bytes must not extend it.
+    std::string seal;
+    if (freshLine_ && startSize_ > 0) {
+        char last = '\n';
+        if (!raw_.Seek(startSize_ - 1, &reason) || raw_.Read(&last, 1, &reason) != 1)
+            Fail(reason.empty() ? "the end of the file cannot be read" : reason);
+        if (last == '\r')
+            seal = "\n";
+        else if (last != '\n')
+            seal = "\r\n";
+    }
+    if (!raw_.Seek(startSize_, &reason)) Fail(reason);
+    if (!seal.empty() && !raw_.Write(seal.data(), seal.size(), &reason)) Fail(reason);
 }
 
 void ChunkedWriter::Flush() {
     std::string reason;
-    if (!opened_) {
-        if (!raw_.Open(path_, platform::RawFile::Mode::kReadWrite, &reason)) Fail(reason);
-        opened_ = true;
-        uint64_t size = 0;
-        if (append_) {
-            if (!raw_.Size(&size, &reason) || !raw_.Seek(size, &reason)) Fail(reason);
-        } else if (!raw_.Truncate(0, &reason)) {
-            Fail(reason);
-        }
-    }
+    if (!opened_) OpenFile();
     if (buffer_.empty()) return;
-    if (!raw_.Write(buffer_.data(), buffer_.size(), &reason)) Fail(reason);
+    bool ok = append_ ? raw_.Write(buffer_.data(), buffer_.size(), &reason)
+                      : whole_.Write(buffer_.data(), buffer_.size(), &reason);
+    if (!ok) Fail(reason);
     written_ += buffer_.size();
     buffer_.clear();
 }
 
 void ChunkedWriter::Close(bool touch) {
     if (opened_ || touch || !buffer_.empty()) Flush();
-    raw_.Close();
     std::string().swap(buffer_);
+    if (!opened_) return;
+    std::string reason;
+    if (append_) {
+        if (!raw_.IsOpen()) return;  // closed before
+        bool ok = !durable_ || raw_.Sync(&reason);
+        if (!ok) Fail(reason);
+        // The bytes are in the file: a failed close cannot be undone by a cut.
+        if (!raw_.Close(&reason)) FileFail("Cannot write file", path_, reason);
+    } else if (whole_.IsOpen()) {
+        if (!whole_.Commit(durable_, &reason)) FileFail("Cannot write file", path_, reason);
+    }
 }
 
 }  // namespace krv

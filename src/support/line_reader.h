@@ -48,9 +48,17 @@ class LineReader {
     uint64_t consumed_ = 0;
 };
 
-// Appends to a file through a buffer written out in large chunks; the file is
-// created (or emptied) only when the first bytes are written out, so a run
-// that writes nothing leaves an old file as it was.
+// Writes a file through a buffer written out in large chunks.
+//
+// A new file (`append` false) is written whole or not at all: the bytes go
+// to its temporary name, which Close moves into place. A run that writes
+// nothing (and no `touch`) leaves an old file as it was, and so does a writer
+// that fails or is abandoned before Close.
+//
+// Appending keeps what the file holds whole: a writer that fails or is
+// abandoned before Close cuts the file back to the size it had, and with
+// SetFreshLine the new bytes start on a line of their own (a last line left
+// without its end, by a run that was cut short, is ended with CR LF first).
 class ChunkedWriter {
   public:
     static constexpr size_t kDefaultChunk = 1 << 20;
@@ -60,6 +68,12 @@ class ChunkedWriter {
     ~ChunkedWriter();
     ChunkedWriter(const ChunkedWriter&) = delete;
     ChunkedWriter& operator=(const ChunkedWriter&) = delete;
+
+    // Close then hands the content to the disk itself, so that it survives
+    // a power cut.
+    void SetDurable(bool durable) { durable_ = durable; }
+    // Appending: the new bytes never extend an unfinished last line.
+    void SetFreshLine(bool fresh) { freshLine_ = fresh; }
 
     // The buffer to append to; call Written() after each record.
     std::string& Buffer() { return buffer_; }
@@ -73,20 +87,29 @@ class ChunkedWriter {
     }
     // Writes out what is buffered (opening the file if not yet open).
     void Flush();
-    // Flushes and closes; EFileError when writing fails. Nothing was ever
-    // written: the file is left alone unless `touch`.
+    // Flushes and closes (a new file moves into place); EFileError when
+    // writing or closing fails. Nothing was ever written: the file is left
+    // alone unless `touch`.
     void Close(bool touch = false);
     uint64_t BytesWritten() const { return written_ + buffer_.size(); }
 
   private:
     [[noreturn]] void Fail(const std::string& reason);
+    void OpenFile();
+    // Undoes an unfinished run: the temporary file removed, an appended
+    // file cut back to its old size.
+    void Abandon();
 
     std::string path_;
     bool append_;
+    bool durable_ = false;
+    bool freshLine_ = false;
     size_t chunk_;
     std::string buffer_;
-    platform::RawFile raw_;
+    platform::RawFile raw_;            // appending
+    platform::ReplacementFile whole_;  // a new file
     bool opened_ = false;
+    uint64_t startSize_ = 0;  // the appended file's size before this run
     uint64_t written_ = 0;
 };
 

@@ -44,7 +44,11 @@ void TLTools::ArchiveFile(const std::string& source, const std::string& archive,
     // archived in the same little memory.
     LineReader in;
     in.Open(source);
+    // The archive keeps every goods file the host ever sent: it must survive
+    // a power cut, and a run cut short must not spoil the entries before it.
     ChunkedWriter out(archive, true);
+    out.SetDurable(true);
+    out.SetFreshLine(true);
     std::string& text = out.Buffer();
 
     if (writeHeader) {
@@ -99,13 +103,12 @@ void TLTools::ArchiveFileUpdateFileNames(const std::string& path) {
 }
 
 void TLTools::BufToFile(std::string_view buffer, const std::string& path) {
+    // Whole or not at all: other programs read these files.
     TMFile file;
     file.SetPath(path);
-    file.Open();
-    file.SetPointer(0);
-    file.SetEof();
+    file.OpenReplacement();
     file.Write(buffer);
-    file.Close();
+    file.Commit();
 }
 
 void TLTools::BufToAppendFile(std::string_view buffer, const std::string& path) {
@@ -130,12 +133,12 @@ void TLTools::BufToFileEx(std::string_view buffer, const std::string& path,
 
 void TLTools::RenFile(const std::string& oldPath, const std::string& newPath,
                       const TMLgExtTools* lg) {
-    if (platform::FileExists(newPath) || platform::DirectoryExists(newPath)) {
-        if (!platform::RemoveFile(newPath))
-            throw Exception(Tr(lg, kSection, "sRenFileExceptioAnsiStri", "Błąd usunięcia pliku ") +
-                            newPath);
-    }
-    if (!platform::RenameFile(oldPath, newPath))
+    // A file is replaced in one step (no moment without it); only a folder
+    // in the way has to go first, and cannot.
+    if (platform::DirectoryExists(newPath) && !platform::RemoveFile(newPath))
+        throw Exception(Tr(lg, kSection, "sRenFileExceptioAnsiStri", "Błąd usunięcia pliku ") +
+                        newPath);
+    if (!platform::CommitReplacement(oldPath, newPath, false, nullptr))
         throw Exception(
             Tr(lg, kSection, "sRenFileExceptioAnsiStri_00001", "Błąd zmiany nazwy pliku") +
             newPath);
@@ -149,14 +152,11 @@ bool TLTools::IsFile(const std::string& pattern) {
 
 void TLTools::SaveListToFile(const std::vector<std::string>* list, const std::string& path) {
     if (!list) return;
-    if (platform::FileExists(path)) platform::RemoveFile(path);  // a failure shows at Open
     TMFile file;
     file.SetPath(path);
-    file.Open();
-    file.SetPointer(0);
-    file.SetEof();
+    file.OpenReplacement();
     for (const std::string& line : *list) file.WriteLine(line, "\r\n");
-    file.Close();
+    file.Commit();
 }
 
 std::string TLTools::GetDirShortPath(const std::string& path) {

@@ -38,6 +38,55 @@ void TMFile::Open() {
     auto mode = readOnly_ ? platform::RawFile::Mode::kRead : platform::RawFile::Mode::kReadWrite;
     if (path_.empty()) Fail("Cannot open file", "no file name given");
     if (!raw_.Open(path_, mode, &reason)) Fail("Cannot open file", reason);
+    ResetBuffers();
+}
+
+void TMFile::OpenReplacement() {
+    Close();
+    std::string reason;
+    if (path_.empty()) Fail("Cannot open file", "no file name given");
+    if (readOnly_) Fail("Cannot write file", "the file is open for reading only");
+    const std::string temp = platform::TemporaryPathFor(path_);
+    replacing_ = true;
+    if (!raw_.Open(temp, platform::RawFile::Mode::kReadWrite, &reason) ||
+        !raw_.Truncate(0, &reason)) {
+        Abandon();
+        Fail("Cannot open file", reason);
+    }
+    ResetBuffers();
+}
+
+void TMFile::Commit(bool durable) {
+    RequireOpen("Cannot write file");
+    if (!replacing_) Fail("Cannot write file", "the file was not opened for replacement");
+    std::string reason;
+    try {
+        FlushWrites();
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+    bool ok = !durable || raw_.Sync(&reason);
+    ok = raw_.Close(ok ? &reason : nullptr) && ok;
+    ok = ok &&
+         platform::CommitReplacement(platform::TemporaryPathFor(path_), path_, durable, &reason);
+    if (!ok) {
+        Abandon();
+        Fail("Cannot write file", reason);
+    }
+    replacing_ = false;
+    readLen_ = 0;
+}
+
+void TMFile::Abandon() {
+    raw_.Close();
+    if (replacing_) platform::RemoveFile(platform::TemporaryPathFor(path_));
+    replacing_ = false;
+    readLen_ = 0;
+    writeBuf_.clear();
+}
+
+void TMFile::ResetBuffers() {
     pos_ = 0;
     readStart_ = 0;
     readLen_ = 0;
@@ -47,14 +96,20 @@ void TMFile::Open() {
 
 void TMFile::Close() {
     if (!raw_.IsOpen()) return;
+    if (replacing_) {
+        Abandon();
+        return;
+    }
     try {
         FlushWrites();
     } catch (...) {
         raw_.Close();
         throw;
     }
-    raw_.Close();
+    std::string reason;
     readLen_ = 0;
+    // A read-only file has nothing to lose at its close.
+    if (!raw_.Close(&reason) && !readOnly_) Fail("Cannot write file", reason);
 }
 
 void TMFile::FlushWrites() {

@@ -28,8 +28,20 @@ class TMFile {
     // pointer starts at 0.
     void Open();
     bool IsOpen() const { return raw_.IsOpen(); }
-    // Writes what is pending and closes; does nothing when not open.
+    // Writes what is pending and closes (a failure of the close is a failed
+    // write); does nothing when not open. A file opened with OpenReplacement
+    // and not committed is abandoned: its temporary file is removed and the
+    // file itself left as it was.
     void Close();
+
+    // A file that another program reads, written whole or not at all: opens
+    // an empty file under the temporary name beside the path; Commit moves
+    // it into place once everything is written.
+    void OpenReplacement();
+    // Writes what is pending, closes and renames the temporary file over the
+    // file; with `durable` its content reaches the disk first, so that it
+    // survives a power cut. On failure the file stays as it was.
+    void Commit(bool durable = false);
 
     void SetPointer(uint64_t position);
     uint64_t GetPointer() const { return pos_; }
@@ -61,12 +73,16 @@ class TMFile {
     [[noreturn]] void Fail(const char* what, const std::string& reason) const;
     void RequireOpen(const char* what) const;
     void FlushWrites();
+    void ResetBuffers();
+    // Closes without a word and removes the temporary file of a replacement.
+    void Abandon();
     void DropReadBuffer();
     // Makes sure the read buffer holds the byte at pos_; false at the end.
     bool FillReadBuffer();
 
     std::string path_;
     bool readOnly_ = false;
+    bool replacing_ = false;  // open under the temporary name (OpenReplacement)
     platform::RawFile raw_;
     uint64_t pos_ = 0;  // the logical pointer
 

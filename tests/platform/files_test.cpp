@@ -79,8 +79,53 @@ TEST(PlatformFilesTest, RawFileReadsWritesAndCuts) {
     EXPECT_EQ(f.Read(buf, sizeof buf, &error), 4);
     EXPECT_EQ(std::string(buf, 4), "ello");
     EXPECT_EQ(f.Read(buf, sizeof buf, &error), 0);
-    f.Close();
+    EXPECT_TRUE(f.Sync(&error)) << error;
+    EXPECT_TRUE(f.Close(&error)) << error;
+    EXPECT_TRUE(f.Close(&error));  // closed already: nothing to report
     EXPECT_EQ(ReadAll(d / "f"), "hello");
+}
+
+TEST(PlatformFilesTest, ReplacementAppearsWholeOrNotAtAll) {
+    TempDir d;
+    const std::string target = d / "out.exp";
+    const std::string temp = platform::TemporaryPathFor(target);
+    std::string error;
+    for (bool durable : {false, true}) {
+        WriteAll(target, "old");
+        {  // abandoned half way: the old file stays, no temporary file is left
+            platform::ReplacementFile f(target);
+            ASSERT_TRUE(f.Open(&error)) << error;
+            ASSERT_TRUE(f.Write("half", 4, &error));
+            EXPECT_TRUE(platform::FileExists(temp));
+        }
+        EXPECT_EQ(ReadAll(target), "old");
+        EXPECT_FALSE(platform::FileExists(temp));
+
+        // A stale temporary file of a run cut short is emptied and reused.
+        WriteAll(temp, "stale and much longer");
+        platform::ReplacementFile f(target);
+        ASSERT_TRUE(f.Open(&error)) << error;
+        ASSERT_TRUE(f.Write("new", 3, &error));
+        EXPECT_EQ(ReadAll(target), "old");  // a reader meanwhile sees the old content
+        ASSERT_TRUE(f.Commit(durable, &error)) << error;
+        EXPECT_EQ(ReadAll(target), "new");
+        EXPECT_FALSE(platform::FileExists(temp));
+        EXPECT_FALSE(f.Commit(durable, &error));  // once only
+    }
+    // A folder in the way: the commit fails with a reason and cleans up.
+    platform::CreateDirectories(d / "dir");
+    platform::ReplacementFile f(d / "dir");
+    ASSERT_TRUE(f.Open(&error)) << error;
+    error.clear();
+    EXPECT_FALSE(f.Commit(true, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(platform::DirectoryExists(d / "dir"));
+    EXPECT_FALSE(platform::FileExists(platform::TemporaryPathFor(d / "dir")));
+    // A folder that cannot be written: Open fails with a reason.
+    platform::ReplacementFile none(d / "missing" + std::string(1, platform::PathSeparator()) + "f");
+    error.clear();
+    EXPECT_FALSE(none.Open(&error));
+    EXPECT_FALSE(error.empty());
 }
 
 TEST(PlatformFilesTest, ShortPathAndRegistry) {

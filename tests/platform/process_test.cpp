@@ -69,6 +69,24 @@ TEST_F(ProcessTest, KillEndsAHangingProgram) {
     EXPECT_FALSE(ProcessAlive(pid));
 }
 
+TEST_F(ProcessTest, KillEndsALaunchersWorkerAfterTheLauncherHasEnded) {
+    // The launcher ends with 0 at once; its worker would sleep 60 s.
+    SetEnv("KRV_FAKE_SM_ETH", "launcher:60000");
+    Process p;
+    ASSERT_TRUE(p.Start(Program(), "", lib.host.exchangeDir, nullptr));
+    ASSERT_TRUE(p.WaitFor(10000));
+    int worker = 0;  // the worker writes its own number over the launcher's
+    for (int i = 0; i < 500 && !(worker && ProcessAlive(worker)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        worker = FakePid();
+    }
+    ASSERT_TRUE(worker && ProcessAlive(worker));
+    EXPECT_TRUE(p.Kill(5000));
+    for (int i = 0; i < 500 && ProcessAlive(worker); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(ProcessAlive(worker));
+}
+
 TEST_F(ProcessTest, ReleasingTheHandleLeavesTheProgramAloneAndItIsReapedLater) {
     SetEnv("KRV_FAKE_SM_ETH", "slow:300");
     int pid = 0;

@@ -52,6 +52,44 @@ class ExportRun : public ScaleTest {
         }
         ADD_FAILURE() << "the fake program did not end within 30 s";
     }
+    void LaunchersWorkerEnded(bool abort) {
+        ThreeGoods();
+        Param("DigiSM_Timeout", "2");
+        InstallFake("launcher:60000");
+        if (abort) lib.host.interruptAfter = 1;
+        int worker = 0;
+        auto untilTheWorkerRuns = [&] {
+            // Alive, and still the same process a little later (the launcher
+            // wrote its own number first and is gone by then).
+            for (int i = 0; i < 500; ++i) {
+                int pid = FakePid();
+                if (pid && ProcessAlive(pid)) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                    if (FakePid() == pid && ProcessAlive(pid)) {
+                        worker = pid;
+                        return;
+                    }
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        };
+        {
+            ManualClock clock;
+            clock.At(500, untilTheWorkerRuns);
+            platform::ScopedClock use(clock);
+            Export();
+        }
+        ASSERT_NE(worker, 0);
+        EXPECT_TRUE(Said(abort ? "Eksport przerwany przez użytkownika"
+                               : "Sterownik nie odpowiedział w zadanym czasie"))
+            << AllMessages();
+        for (int i = 0; i < 500 && ProcessAlive(worker); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_FALSE(ProcessAlive(worker));
+        ExpectCleanFailure();
+        lib.host.interruptAfter = -1;
+        ExpectNextSucceeds();
+    }
     // A following export with a working program succeeds.
     void ExpectNextSucceeds() {
         InstallFake("ok");
@@ -212,6 +250,12 @@ TEST_F(ExportRun, AbortEndsTheProgram) {
     lib.host.interruptAfter = -1;
     ExpectNextSucceeds();
 }
+
+// The launcher ends with 0 at once and leaves a worker that would write the
+// semaphore a minute later, into whatever export runs then: a time-out and
+// an abort end it too.
+TEST_F(ExportRun, ALaunchersWorkerIsEndedAtAbort) { LaunchersWorkerEnded(true); }
+TEST_F(ExportRun, ALaunchersWorkerIsEndedAtTimeOut) { LaunchersWorkerEnded(false); }
 
 TEST_F(ExportRun, ErrorLinesBecomeTwoMessagesEach) {
     ThreeGoods();

@@ -95,23 +95,53 @@ TEST_F(LineStreamTest, WriterTouchesTheFileOnlyWhenItWrites) {
     w.Append("ab");
     EXPECT_EQ(Read(Path("old")), "old bytes");  // not a chunk yet
     w.Append("cdef");
-    EXPECT_EQ(Read(Path("old")), "abcdef");  // replaced, not appended to
+    // Whole or none: the chunks fill the temporary file, the old file stays
+    // until Close replaces it (not appended to).
+    EXPECT_EQ(Read(Path("old")), "old bytes");
+    EXPECT_EQ(Read(Path("old.tmp")), "abcdef");
     w.Buffer() += "gh";
     w.Written();
     w.Append("i");
     EXPECT_EQ(w.BytesWritten(), 9u);
     w.Close();
     EXPECT_EQ(Read(Path("old")), "abcdefghi");
+    EXPECT_FALSE(fs::exists(Path("old.tmp")));
 
     ChunkedWriter more(Path("old"), true);
     more.Append("+");
     more.Close();
+    EXPECT_EQ(Read(Path("old")), "abcdefghi+");
+    {  // abandoned (an exception on the way): nothing of it stays
+        ChunkedWriter fresh(Path("new"), false, 2);
+        fresh.Append("abc");
+        ChunkedWriter longer(Path("old"), true, 2);
+        longer.Append("abc");
+    }
+    EXPECT_FALSE(fs::exists(Path("new")));
+    EXPECT_FALSE(fs::exists(Path("new.tmp")));
     EXPECT_EQ(Read(Path("old")), "abcdefghi+");
 
     ChunkedWriter touch(Path("new"));
     touch.Close(true);
     EXPECT_TRUE(fs::exists(Path("new")));
     EXPECT_EQ(fs::file_size(Path("new")), 0u);
+}
+
+TEST_F(LineStreamTest, FreshLineAppendNeverExtendsAnUnfinishedLine) {
+    // The tail a run cut short may leave, and what the next append puts first.
+    const struct {
+        const char* tail;
+        const char* seal;
+    } cases[] = {{"", ""}, {"a\r\n", ""}, {"a\n", ""}, {"a", "\r\n"}, {"a\r", "\n"}};
+    for (const auto& c : cases) {
+        Write(Path("log"), c.tail);
+        ChunkedWriter w(Path("log"), true);
+        w.SetFreshLine(true);
+        w.SetDurable(true);
+        w.Append("next\r\n");
+        w.Close();
+        EXPECT_EQ(Read(Path("log")), std::string(c.tail) + c.seal + "next\r\n") << c.tail;
+    }
 }
 
 TEST_F(LineStreamTest, WriterFailureNamesTheFile) {

@@ -37,6 +37,29 @@ TEST(TLToolsArchiveTest, ExportHeaderKindLineAndLinesWithCrLf) {
         << added;
 }
 
+TEST(TLToolsArchiveTest, AnEntryCutShortIsNeverExtendedByTheNext) {
+    // A kill during the append leaves a last line without its end; the next
+    // export's entry starts on a fresh line, and every earlier byte stays.
+    const struct {
+        const char* torn;
+        const char* seal;
+    } cases[] = {{"PLU;3;pa", "\r\n"}, {"PLU;3;part\r", "\n"}};
+    for (const auto& c : cases) {
+        TempDir d;
+        WriteAll(d / "kasa.exp", "PLU;1\r\n");
+        TLTools::ArchiveFile(d / "kasa.exp", d / "ARCH2.EXP", nullptr, true, 2, true, "");
+        const std::string before = ReadAll(d / "ARCH2.EXP") + c.torn;
+        WriteAll(d / "ARCH2.EXP", before);
+        TLTools::ArchiveFile(d / "kasa.exp", d / "ARCH2.EXP", nullptr, true, 2, true, "");
+        const std::string after = ReadAll(d / "ARCH2.EXP");
+        ASSERT_EQ(after.substr(0, before.size()), before);
+        EXPECT_TRUE(Matches(after.substr(before.size()),
+                            std::string(c.seal) + "\r\n-+ \\[EKSPORT WYKONANY DNIA: " + kStamp +
+                                "\\] -+\r\nWSZYSTKIE\r\nPLU;1\r\n"))
+            << after;
+    }
+}
+
 TEST(TLToolsArchiveTest, KindLinesImportHeaderAndNoHeader) {
     const char* kinds[] = {"OTWARTA ZM. FISK.", "ZAMKNIETA ZM. FISK.", "WSZYSTKIE", "ZMIANA LISTY"};
     for (int kind = 0; kind < 4; ++kind) {

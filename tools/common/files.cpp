@@ -1,5 +1,6 @@
 #include "files.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "os.h"
@@ -15,8 +16,12 @@ std::optional<std::string> ReadAndClose(std::FILE* f) {
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
     bool failed = std::ferror(f) != 0;
+    int err = errno;  // the read's reason, not the close's
     std::fclose(f);
-    if (failed) return std::nullopt;
+    if (failed) {
+        errno = err;
+        return std::nullopt;
+    }
     return data;
 }
 

@@ -1,5 +1,6 @@
 #include "digi_run.h"
 
+#include <cerrno>
 #include <optional>
 
 #include "codepage.h"
@@ -52,7 +53,8 @@ void TransferDigi(const std::string& input_path, const LocalSettings& settings, 
                   const std::string& dump_path, Job* job) {
     std::optional<std::string> wagi = tools::ReadWholeFile("wagi.ini");
     if (!wagi) {
-        job->RunError(kSetupScale, Cp("Brak pliku wagi.ini w katalogu programu"));
+        job->RunError(kSetupScale, ReadFailure(Cp("Brak pliku wagi.ini w katalogu programu"),
+                                               "wagi.ini", errno));
         return;
     }
     std::vector<ScaleEntry> scales = Scales(IniFile::Parse(*wagi));
@@ -72,7 +74,9 @@ void TransferDigi(const std::string& input_path, const LocalSettings& settings, 
     std::optional<std::string> data =
         input_path.empty() ? std::nullopt : tools::ReadWholeFile(input_path);
     if (!data) {
-        job->RunError(kInputMissing, Cp("Brak pliku z danymi: ") + Utf8ToCp1250(input_path));
+        job->RunError(kInputMissing,
+                      ReadFailure(Cp("Brak pliku z danymi: ") + Utf8ToCp1250(input_path),
+                                  Cp("z danymi ") + Utf8ToCp1250(input_path), errno));
         return;
     }
     if (data->empty()) {

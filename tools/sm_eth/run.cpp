@@ -1,6 +1,8 @@
 #include "run.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "digi_run.h"
 #include "error_codes.h"
@@ -34,7 +36,8 @@ int TimeoutMs(const CommandLine& cmd, const char* override_ms) {
 bool ReadScaleSetup(int number, Job* job, ScaleAddress* address) {
     std::optional<std::string> text = tools::ReadWholeFile("wagi.ini");
     if (!text) {
-        job->RunError(kSetupScale, Cp("Brak pliku wagi.ini w katalogu programu"));
+        job->RunError(kSetupScale, ReadFailure(Cp("Brak pliku wagi.ini w katalogu programu"),
+                                               "wagi.ini", errno));
         return false;
     }
     ScaleEntry scale = ReadScale(IniFile::Parse(*text), number);
@@ -64,7 +67,8 @@ void Transfer(const std::string& input_path, const ScaleAddress& address, int ti
     std::optional<std::string> data =
         input_path.empty() ? std::nullopt : tools::ReadWholeFile(NativePath(input_path));
     if (!data) {
-        job->RunError(kInputMissing, Cp("Brak pliku z danymi: ") + input_path);
+        job->RunError(kInputMissing, ReadFailure(Cp("Brak pliku z danymi: ") + input_path,
+                                                 Cp("z danymi ") + input_path, errno));
         return;
     }
     if (data->empty()) {
@@ -114,7 +118,14 @@ bool TakeDump(std::vector<std::string>* args, std::string* dump) {
 bool ReadOwnSettings(LocalSettings* settings, std::string* error) {
     std::string dir = tools::ProgramDir();
     std::optional<std::string> text = tools::ReadWholeFile(dir + kLocalSettingsFile);
-    if (!text) return true;
+    if (!text) {
+        // Only a file that is not there means the defaults: one that cannot
+        // be read must not switch the protocol behind the user's back.
+        if (errno == ENOENT || errno == 0) return true;
+        *error = std::string("Nie można odczytać pliku ") + kLocalSettingsFile + ": " +
+                 std::strerror(errno);
+        return false;
+    }
     return ReadLocalSettings(IniFile::Parse(*text), settings, error);
 }
 
@@ -179,16 +190,17 @@ int Run(const std::vector<std::string>& raw_args, const char* timeout_ms_overrid
     else if (setup_ok)
         Transfer(files.input, address, timeout_ms, &job);
 
-    // The error file is complete and closed before the semaphore exists: the
-    // semaphore is the signal that the error file may be read.
+    // The error file is complete and in place before the semaphore exists:
+    // the semaphore is the signal that the error file may be read. Both
+    // appear whole, under their own names only once complete.
     bool io_ok = true;
-    if (!error_path.empty() && !tools::WriteWholeFile(error_path, job.ErrorFileBytes())) {
+    if (!error_path.empty() && !tools::WriteFileAtomically(error_path, job.ErrorFileBytes())) {
         job.Log()("cannot write the error file");
         io_ok = false;
     }
     if (!semaphore_path.empty()) {
         std::string summary = "errors=" + std::to_string(job.ErrorCount()) + "\r\n";
-        if (!tools::WriteWholeFile(semaphore_path, summary)) {
+        if (!tools::WriteFileAtomically(semaphore_path, summary)) {
             job.Log()("cannot create the semaphore");
             io_ok = false;
         }

@@ -62,9 +62,29 @@ bool RawFile::Open(const std::string& path, Mode mode, std::string* error) {
     return true;
 }
 
-void RawFile::Close() {
-    if (handle_ != kClosed) ::close(Fd(handle_));
+bool RawFile::Close(std::string* error) {
+    if (handle_ == kClosed) return true;
+    int rc = ::close(Fd(handle_));
     handle_ = kClosed;
+    // EINTR: Linux has released the descriptor all the same, and a retry
+    // could close another thread's file.
+    if (rc != 0 && errno != EINTR) {
+        SetError(error);
+        return false;
+    }
+    return true;
+}
+
+bool RawFile::Sync(std::string* error) {
+    int rc;
+    do {
+        rc = ::fsync(Fd(handle_));
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        SetError(error);
+        return false;
+    }
+    return true;
 }
 
 int64_t RawFile::Read(void* buffer, size_t n, std::string* error) {
@@ -136,6 +156,39 @@ bool RemoveFile(const std::string& path) {
 bool RenameFile(const std::string& from, const std::string& to) {
     if (DirectoryExists(to)) return false;
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool CommitReplacement(const std::string& temp, const std::string& path, bool durable,
+                       std::string* error) {
+    if (DirectoryExists(path)) {
+        errno = EISDIR;
+        SetError(error);
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        SetError(error);
+        return false;
+    }
+    if (!durable) return true;
+    // The rename is an entry of the folder: the folder itself must reach the
+    // disk for the new name to survive a power cut.
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        SetError(error);
+        return false;
+    }
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc != 0 && errno == EINTR);
+    // Some file systems (network shares among them) cannot sync a folder
+    // and say so: their own server keeps the entry.
+    bool ok = rc == 0 || errno == EINVAL || errno == ENOTSUP || errno == EROFS;
+    if (!ok) SetError(error);
+    ::close(fd);
+    return ok;
 }
 
 bool CreateDirectories(const std::string& path) {

@@ -127,8 +127,11 @@ bool Process::WaitFor(int32_t ms) {
 
 bool Process::Kill(int32_t waitMs) {
     if (!Held()) return false;
-    if (HasEnded()) return true;
+    // The group also when the program itself has ended: a launcher that
+    // handed its work to another process leaves that one in its group. The
+    // group's number cannot go to another process while a member lives.
     ::kill(-Pid(handle_), SIGKILL);
+    if (HasEnded()) return true;
     ::kill(Pid(handle_), SIGKILL);
     return WaitFor(waitMs);
 }

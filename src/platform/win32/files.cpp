@@ -36,9 +36,20 @@ bool RawFile::Open(const std::string& path, Mode mode, std::string* error) {
     return true;
 }
 
-void RawFile::Close() {
-    if (handle_ != kClosed) ::CloseHandle(H(handle_));
+bool RawFile::Close(std::string* error) {
+    if (handle_ == kClosed) return true;
+    bool ok = ::CloseHandle(H(handle_)) != 0;
     handle_ = kClosed;
+    if (!ok) SetError(error);
+    return ok;
+}
+
+bool RawFile::Sync(std::string* error) {
+    if (!::FlushFileBuffers(H(handle_))) {
+        SetError(error);
+        return false;
+    }
+    return true;
 }
 
 int64_t RawFile::Read(void* buffer, size_t n, std::string* error) {
@@ -116,6 +127,17 @@ bool RemoveFile(const std::string& path) { return ::DeleteFileW(Widen(path).c_st
 bool RenameFile(const std::string& from, const std::string& to) {
     return ::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+bool CommitReplacement(const std::string& temp, const std::string& path, bool durable,
+                       std::string* error) {
+    // No MOVEFILE_COPY_ALLOWED: a copy would not be one step.
+    DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
+    if (!::MoveFileExW(Widen(temp).c_str(), Widen(path).c_str(), flags)) {
+        SetError(error);
+        return false;
+    }
+    return true;
 }
 
 bool CreateDirectories(const std::string& path) {

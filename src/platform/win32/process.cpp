@@ -12,6 +12,27 @@ namespace {
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+// Sets (or clears) the ending of every process of the job when its last
+// handle goes.
+bool KillOnClose(HANDLE job, bool on) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = on ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
+    return ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                     sizeof limits) != 0;
+}
+
+// A job of its own for the program, so that whatever it starts (the job is
+// inherited) can be ended with it; none when the system refuses one.
+intptr_t JobFor(HANDLE process) {
+    HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+    if (!job) return -1;
+    if (!KillOnClose(job, true) || !::AssignProcessToJobObject(job, process)) {
+        ::CloseHandle(job);
+        return -1;
+    }
+    return reinterpret_cast<intptr_t>(job);
+}
+
 }  // namespace
 
 bool Process::Start(const std::string& program, const std::string& parameters,
@@ -41,7 +62,10 @@ bool Process::Start(const std::string& program, const std::string& parameters,
     }
     // The shell may start something without a process of its own to hand
     // back; the program then runs untracked.
-    if (info.hProcess) handle_ = reinterpret_cast<intptr_t>(info.hProcess);
+    if (info.hProcess) {
+        handle_ = reinterpret_cast<intptr_t>(info.hProcess);
+        job_ = JobFor(info.hProcess);
+    }
     return true;
 }
 
@@ -66,6 +90,9 @@ bool Process::WaitFor(int32_t ms) {
 
 bool Process::Kill(int32_t waitMs) {
     if (!Held()) return false;
+    // The job also when the program itself has ended: a launcher's worker
+    // lives on in it.
+    if (job_ != kNone) ::TerminateJobObject(H(job_), 1);
     if (HasEnded()) return true;
     ::TerminateProcess(H(handle_), 1);
     return WaitFor(waitMs);
@@ -73,6 +100,12 @@ bool Process::Kill(int32_t waitMs) {
 
 void Process::Close() {
     if (!Held()) return;
+    if (job_ != kNone) {
+        // Released, not ended: the job's last handle must not take it along.
+        KillOnClose(H(job_), false);
+        ::CloseHandle(H(job_));
+        job_ = kNone;
+    }
     ::CloseHandle(H(handle_));
     handle_ = kNone;
 }

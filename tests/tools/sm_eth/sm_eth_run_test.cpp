@@ -150,6 +150,9 @@ class SmEthRun : public ::testing::Test {
         r.exit_code = code.value_or(-1);
         r.errors = Slurp(Path("digism.err"));
         r.semaphore = fs::exists(Path("semafor.imp"));
+        // Both appear under their names only once complete: no temporary
+        // file is left behind, in any run.
+        EXPECT_FALSE(fs::exists(Path("digism.err.tmp")) || fs::exists(Path("semafor.imp.tmp")));
         r.output = Slurp(Path("stdout.txt"));
         if (r.errors != "<missing>") r.lines = ErrorLines(r.errors);
         return r;
@@ -322,6 +325,13 @@ TEST_F(SmEthRun, UnusableSetUpStillEndsWithTheSemaphore) {
         std::vector<std::string> args;
         int exit_code;
         const char* code;
+        const char* text = "";  // in the error text
+    };
+    // A directory in a file's place cannot be read: the text says why, not
+    // that the file is missing.
+    auto unreadable = [&](const char* name) {
+        fs::remove(Path(name));
+        fs::create_directory(Path(name));
     };
     const std::vector<Case> cases = {
         {"no wagi.ini", [&] { fs::remove(Path("wagi.ini")); }, {"W=1", "I=0", "T=4"}, 2, "301"},
@@ -334,6 +344,8 @@ TEST_F(SmEthRun, UnusableSetUpStillEndsWithTheSemaphore) {
         {"bad T", [&] {}, {"W=1", "I=0", "T=x"}, 2, "306"},
         {"no input", [&] { fs::remove(Path("digism.exp")); }, {}, 0, "303"},
         {"empty input", [&] { Write("digism.exp", ""); }, {}, 0, "304"},
+        {"unreadable wagi.ini", [&] { unreadable("wagi.ini"); }, {}, 2, "301", "wagi.ini: "},
+        {"unreadable input", [&] { unreadable("digism.exp"); }, {}, 0, "303", "digism.exp: "},
     };
     for (const Case& c : cases) {
         WriteIni("127.0.0.1:9");  // never contacted: every case stops before connecting
@@ -345,7 +357,20 @@ TEST_F(SmEthRun, UnusableSetUpStillEndsWithTheSemaphore) {
         ASSERT_EQ(r.lines.size(), 1u) << c.what << ": " << r.errors;
         EXPECT_EQ(r.lines[0][2], "0") << c.what;
         EXPECT_EQ(r.lines[0][4], c.code) << c.what;
+        EXPECT_NE(r.lines[0][5].find(c.text), std::string::npos) << c.what << ": " << r.errors;
+        fs::remove_all(Path("wagi.ini"));
+        fs::remove_all(Path("digism.exp"));
     }
+    // Settings that cannot be read are no reason to fall back to the defaults.
+    UseOwnSettings("");
+    unreadable("sm_eth.cfg");
+    WriteIni("127.0.0.1:9");
+    WritePlu({a_});
+    r = Run();
+    EXPECT_EQ(r.exit_code, 2);
+    ASSERT_EQ(r.lines.size(), 1u) << r.errors;
+    EXPECT_EQ(r.lines[0][4], "307");
+    EXPECT_NE(r.lines[0][5].find("sm_eth.cfg: "), std::string::npos) << r.errors;
 }
 
 TEST_F(SmEthRun, SimulatorEndsAfterItsLastConnectionAndOnSigterm) {
