@@ -136,25 +136,21 @@ void Reader::CheckComplete() {
         Problem("the file is empty: it holds no sales (was it written completely?)");
         return;
     }
-    const auto lacking = [](const std::map<std::string, int>& seen, auto& keys) {
+    const auto check = [&](const char* head, const std::map<std::string, int>& seen,
+                           const auto& keys) {
+        if (!sections_.count(head)) {
+            Problem(std::string("the file is incomplete: it has no ") + head +
+                    " section, which the writer always writes (cut off?)");
+            return;
+        }
         std::string missing;
         for (const char* key : keys)
             if (!seen.count(key)) missing += (missing.empty() ? "" : ", ") + std::string(key);
-        return missing;
-    };
-    for (const auto& [head, keys] :
-         {std::pair{"[FINANSOWE]", &financeKeys_}, std::pair{"[FLAGI]", &flagKeys_}}) {
-        if (!sections_.count(head)) {
-            Problem(std::string("the file is incomplete: it has no ") + head +
-                    " section, which every sales file ends its totals with (cut off?)");
-            continue;
-        }
-        const std::string missing = std::string(head) == "[FINANSOWE]"
-                                        ? lacking(*keys, kFinanceKeys)
-                                        : lacking(*keys, kFlagKeysWithDate);
         if (!missing.empty())
             Problem(std::string("the file is incomplete: ") + head + " lacks " + missing);
-    }
+    };
+    check("[FINANSOWE]", financeKeys_, kFinanceKeys);
+    check("[FLAGI]", flagKeys_, kFlagKeysWithDate);
 }
 
 bool Reader::SectionHead(const std::string& line) {
