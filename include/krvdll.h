@@ -31,11 +31,15 @@
  *    KRVDLLWlasciwosci, KRVDLLParametr, KRVDLLTekstListyParametru,
  *    KRVDLLSerKasOpisOkna, KRVDLLUstawJezykKomponentow and
  *    KRVDLLRejestrujCallback (registering KRV_CB_TRANSLATE again takes effect
- *    from the next text looked up). It must not call
- *    KRVDLLZwolnijBiblioteke for the handle whose call is running, nor start
- *    another device-level call (KRVDLLSerKasOperacja, KRVDLLSerKasPokazOkno,
+ *    from the next text looked up). It should not start another device-level
+ *    call (KRVDLLSerKasOperacja, KRVDLLSerKasPokazOkno,
  *    KRVDLLSerKasPodtrzymajSesje, KRVDLLWlasciwosciUrzadzenia,
  *    KRVDLLSerKasJakSzukacParagonu, KRVDLLSerKasNazwaZasobuDzielonego).
+ *  - A handle freed with KRVDLLZwolnijBiblioteke while an exported call is
+ *    running (from inside a callback) is released when the outermost call
+ *    returns; from the moment it is freed the library calls none of its host
+ *    functions again, and the handle counts as null. Freeing a handle twice,
+ *    or one the library never gave out, does nothing.
  */
 #ifndef KRVDLL_H
 #define KRVDLL_H

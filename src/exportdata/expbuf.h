@@ -43,6 +43,12 @@ class KSExpBuf : public TLQuickSort {
     // A missing or unreadable file, and any bad line, ends the reading with
     // an exception; rows read before it stay.
     void ReadFromFile(const std::string& path, bool sort, int exportKind);
+    // For an export that uses the goods records alone (a scale takes no
+    // partners, cashiers, currencies, assortment or euro rate): a line of
+    // another kind that cannot be read, and a goods field the export never
+    // reads, give a warning after the reading instead of failing it; the
+    // line, or that field, is left out.
+    void SetGoodsOnly(bool goodsOnly) { goodsOnly_ = goodsOnly; }
 
     // --- records ---
 
@@ -177,6 +183,9 @@ class KSExpBuf : public TLQuickSort {
     // texts, so those values need no writing.
     void WriteGoodsRow(size_t row, const KSTowRec& rec, bool fresh = false);
     void CountStatus(int status, int delta);
+    // What a goods-only read left out of line n (from 1), and why.
+    void LeftOut(size_t n, std::string_view line, const std::string& why);
+    void WarnLeftOut();
     // One trimmed, non-empty, non-comment line of the goods file.
     void DispatchLine(FieldViews& words, std::string_view line, KSTowRec& tow, KSKontrRec& kontr,
                       KSAsort& asort);
@@ -216,6 +225,9 @@ class KSExpBuf : public TLQuickSort {
     std::vector<std::string> vatPrec_;
     std::vector<std::string> units_;  // id;precision;name
     double euroRate_ = 0;
+    bool goodsOnly_ = false;
+    std::vector<std::string> leftOut_;  // warnings of a goods-only read
+    size_t lineNumber_ = 0;             // of the line being dispatched, from 1
 
     // Last answers of NumerStawki, NumerStawkiPrec and NazwaJedn, kept per
     // buffer so that one buffer never answers with another's lists.

@@ -24,6 +24,8 @@ constexpr int64_t kProgressIntervalMs = 1002;
 constexpr int32_t kProgressPauseMs = 20;
 // How much of a failing line the host is shown.
 constexpr int kLineExcerpt = 40;
+// How many lines left out by a goods-only read are named one by one.
+constexpr size_t kLeftOutNamed = 10;
 
 // The archive of every goods file read lies beside it.
 std::string ArchivePath(const std::string& path) {
@@ -55,7 +57,13 @@ void KSExpBuf::DispatchLine(FieldViews& w, std::string_view line, KSTowRec& tow,
                             KSAsort& asort) {
     const std::string_view tag = w[0];
     if (tag == "PLU") {
-        tow.FromLine(w, lg_);
+        if (goodsOnly_) {
+            std::string unread;
+            tow.FromLine(w, lg_, unread);
+            if (!unread.empty()) LeftOut(lineNumber_, line, unread);
+        } else {
+            tow.FromLine(w, lg_);
+        }
         DodajRec(&tow);
     } else if (tag == "KON" || tag == "KONA") {
         partnerKind_ = tag == "KON";
@@ -84,6 +92,28 @@ void KSExpBuf::DispatchLine(FieldViews& w, std::string_view line, KSTowRec& tow,
         euroRate_ = TxfTools::FromString(w[1], 10, false) / 10000.0;
     }
     // Any other tag is not ours to read.
+}
+
+void KSExpBuf::LeftOut(size_t n, std::string_view line, const std::string& why) {
+    leftOut_.push_back(
+        Tr(lg_, kSection, "ufReadFromLineLeftOut", "Pominięto w wierszu pliku towarów nr ") +
+        IntToStr(static_cast<int64_t>(n)) + ": " +
+        TLTools::StrMax(std::string(line), kLineExcerpt, true) + " (" + why + ")");
+}
+
+// The export goes on without what was left out; the host learns what it was.
+void KSExpBuf::WarnLeftOut() {
+    if (action_) {
+        for (size_t i = 0; i < leftOut_.size() && i < kLeftOutNamed; ++i)
+            action_->DodajKomunikat(KRV_MSG_WARNING, leftOut_[i]);
+        if (leftOut_.size() > kLeftOutNamed)
+            action_->DodajKomunikat(
+                KRV_MSG_WARNING,
+                Tr(lg_, kSection, "ufReadFromLineLeftOutMore",
+                   "Pominięto także w kolejnych wierszach: ") +
+                    IntToStr(static_cast<int64_t>(leftOut_.size() - kLeftOutNamed)));
+    }
+    leftOut_.clear();
 }
 
 void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) {
@@ -158,8 +188,13 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
             if (line.empty() || line[0] == '#' || line[0] == '[') continue;
             try {
                 words.Init(line);
+                lineNumber_ = i + 1;
                 DispatchLine(words, line, tow, kontr, asort);
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
+                if (goodsOnly_ && words[0] != "PLU") {
+                    LeftOut(i + 1, line, e.what());
+                    continue;
+                }
                 failedLine = Tr(lg_, kSection, "ufReadFromLineExceptio",
                                 "Błąd w wierszu pliku towarów nr ") +
                              IntToStr(static_cast<int64_t>(i) + 1) + ": " +
@@ -177,6 +212,7 @@ void KSExpBuf::ReadFromFile(const std::string& path, bool sort, int exportKind) 
             SetSorted(true);
         }
         if (action_) action_->MsgS(lpvFinished);
+        WarnLeftOut();
     } catch (...) {
         if (action_) {
             action_->MsgS(lpvFailed);

@@ -118,8 +118,23 @@ void KSTowRec::FromLine(TLJWords& words, const TMLgExtTools* lg) {
     FromLine(fields, lg);
 }
 
-void KSTowRec::FromLine(FieldViews& w, const TMLgExtTools* lg) {
+void KSTowRec::FromLine(FieldViews& w, const TMLgExtTools* lg) { Read(w, lg, nullptr); }
+
+void KSTowRec::FromLine(FieldViews& w, const TMLgExtTools* lg, std::string& unread) {
+    unread.clear();
+    Read(w, lg, &unread);
+}
+
+void KSTowRec::Read(FieldViews& w, const TMLgExtTools* lg, std::string* unread) {
     Clear();
+    // A field the export does not read: with `unread`, a bad number there is 0.
+    auto unused = [&](int i, const char* name) -> int32_t {
+        if (!unread) return StrToInt(w[i]);
+        if (auto v = TryStrToInt(w[i])) return *v;
+        *unread +=
+            (unread->empty() ? "" : ", ") + std::string(name) + " '" + std::string(w[i]) + "'";
+        return 0;
+    };
     auto boolAt = [&](int i) {
         std::string_view f = w[i];
         return Bool(f.empty() ? '\0' : f[0], lg);
@@ -133,16 +148,16 @@ void KSTowRec::FromLine(FieldViews& w, const TMLgExtTools* lg) {
     cena_hurt = Decimal(w[6]);
     cena_noc = Decimal(w[7]);
     cena_dod = Decimal(w[8]);
-    stawka = StrToInt(w[9]);
-    jedn = StrToInt(w[10]);
+    stawka = unused(9, "stawka");
+    jedn = unused(10, "jedn");
     czy_wazony = boolAt(11);
     precyzja = StrToInt(w[12]);
     wagowo_ilosciowy = boolAt(13);
     opakowanie = boolAt(14);
     cena_otwarta = boolAt(15);
     kod_opakowania = w[16];
-    if (!w[17].empty()) plu_opakowania = StrToInt(w[17]);
-    nr_asort = StrToInt(w[18]);
+    if (!w[17].empty()) plu_opakowania = unused(17, "plu_opakowania");
+    nr_asort = unused(18, "nr_asort");
     const std::string_view word = w[19];
     if (word == "DOD")
         status = kStatusAdd;

@@ -40,6 +40,10 @@ class KSTowRec {
     // are read with "." as the point whatever the process locale; a field is
     // copied only into the member that keeps it.
     void FromLine(FieldViews& fields, const TMLgExtTools* lg);
+    // The same for an export that never reads stawka, jedn, plu_opakowania
+    // and nr_asort: a number there that cannot be read becomes 0 and its
+    // field is named in `unread` (", "-separated) instead of failing.
+    void FromLine(FieldViews& fields, const TMLgExtTools* lg, std::string& unread);
     void FromLine(TLJWords& words, const TMLgExtTools* lg);
     void FromLine(std::string_view line, const TMLgExtTools* lg);
 
@@ -58,6 +62,9 @@ class KSTowRec {
 #define KRV_TOWREC_MEMBER(member, kind, init, ...) field::kind::Type member = init;
     KRV_TOWREC_FIELDS(KRV_TOWREC_MEMBER)
 #undef KRV_TOWREC_MEMBER
+
+  private:
+    void Read(FieldViews& fields, const TMLgExtTools* lg, std::string* unread);
 };
 
 // The record's Text(); test frameworks print failed comparisons with it.

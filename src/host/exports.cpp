@@ -1,11 +1,13 @@
 // The fifteen exported functions: thin shells that reach the library object or
 // a short-lived action, copy the answer into the caller's buffer and never let
-// an exception out.
+// an exception out. Every call that can reach the host's functions runs as a
+// HostCall, so that a library the host frees meanwhile outlives the call.
 #include <cstring>
 #include <memory>
 
 #include "action/action_base.h"
 #include "action/final_catch.h"
+#include "host/host_call.h"
 #include "host/library.h"
 #include "platform/ui.h"
 #include "support/cp1250.h"
@@ -15,8 +17,6 @@
 using namespace krv;
 
 namespace {
-
-TKSLibrary* Lib(void* handle) { return static_cast<TKSLibrary*>(handle); }
 
 void WriteResult(char* buf, const std::string& text) { CopyToBuffer(buf, KRV_TEXT_MAX, text); }
 
@@ -31,10 +31,10 @@ std::string ReadCallerText(const char* buf) {
 // Runs one query on a temporary action; a failure goes to the final catcher
 // under the operation's name and leaves the initial result.
 template <typename Fn>
-void WithAction(void* lib, void* dev, const char* operationUtf8, Fn&& fn) {
+void WithAction(TKSLibrary* lib, void* dev, const char* operationUtf8, Fn&& fn) {
     if (!lib) return;
     try {
-        std::unique_ptr<TKSActionBase> action = Lib(lib)->UtworzAkcje(dev);
+        std::unique_ptr<TKSActionBase> action = lib->UtworzAkcje(dev);
         RunUnderFinalCatcher(*action, Utf8ToCp1250(operationUtf8), [&] { fn(*action); });
     } catch (...) {
         // Creating or destroying the action failed: the initial result stands.
@@ -50,6 +50,7 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLTypBiblioteki(void) { return TKSLibrary::TypBi
 KRV_EXPORT void KRV_CALL KRVDLLWlasciwosci(char* buf301, int32_t code) {
     if (!buf301) return;
     try {
+        HostCall call;
         WriteResult(buf301, Trim(TKSLibrary::Wlasciwosci(code)));
     } catch (...) {
     }
@@ -59,7 +60,8 @@ KRV_EXPORT void KRV_CALL KRVDLLWlasciwosciUrzadzenia(void* lib, void* dev, char*
                                                      int32_t code) {
     if (!buf301) return;
     std::string text;
-    WithAction(lib, dev, "właściwości urządzenia",
+    HostCall call(lib);
+    WithAction(call.Library(), dev, "właściwości urządzenia",
                [&](TKSActionBase& a) { text = a.WlasciwosciUrzadzenia(code); });
     WriteResult(buf301, Trim(text));
 }
@@ -67,31 +69,28 @@ KRV_EXPORT void KRV_CALL KRVDLLWlasciwosciUrzadzenia(void* lib, void* dev, char*
 KRV_EXPORT void* KRV_CALL KRVDLLRejestrujBiblioteke(void* cookie, void*, void*, void* main_window) {
     try {
         platform::SetApplicationWindow(main_window);
-        return TKSLibrary::RejestrujBiblioteke(cookie).release();
+        return HostCall::Register(TKSLibrary::RejestrujBiblioteke(cookie));
     } catch (...) {
         return nullptr;
     }
 }
 
 KRV_EXPORT void KRV_CALL KRVDLLRejestrujCallback(void* lib, void* fn, int32_t code) {
-    if (!lib) return;
+    HostCall call(lib);
+    if (!call.Library()) return;
     try {
-        Lib(lib)->RejestrujCallback(fn, code);
+        call.Library()->RejestrujCallback(fn, code);
     } catch (...) {
     }
 }
 
-KRV_EXPORT void KRV_CALL KRVDLLZwolnijBiblioteke(void* lib) {
-    try {
-        delete Lib(lib);
-    } catch (...) {
-    }
-}
+KRV_EXPORT void KRV_CALL KRVDLLZwolnijBiblioteke(void* lib) { HostCall::Release(lib); }
 
 KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasJakSzukacParagonu(void* lib, void* dev, int32_t* a,
                                                           int32_t* b, int32_t* c) {
     bool result = false;
-    WithAction(lib, dev, "jak szukać paragonu",
+    HostCall call(lib);
+    WithAction(call.Library(), dev, "jak szukać paragonu",
                [&](TKSActionBase& action) { result = action.JakSzukacParagonu(a, b, c); });
     return result ? 1 : 0;
 }
@@ -105,8 +104,9 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOpisOkna(char* buf301, int32_t window_in
 KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasPokazOkno(void* lib, void* dev, int32_t window_index,
                                                   int32_t flag, int32_t* value, char* text) {
     int32_t result = 0;
-    WithAction(lib, dev, "wyświetlanie okna", [&](TKSActionBase& action) {
-        result = Lib(lib)->PokazOkno(action, window_index, flag != 0, value, text);
+    HostCall call(lib);
+    WithAction(call.Library(), dev, "wyświetlanie okna", [&](TKSActionBase& action) {
+        result = call.Library()->PokazOkno(action, window_index, flag != 0, value, text);
     });
     return result;
 }
@@ -114,7 +114,8 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasPokazOkno(void* lib, void* dev, int32_t 
 KRV_EXPORT void KRV_CALL KRVDLLSerKasNazwaZasobuDzielonego(void* lib, void* dev, char* buf301) {
     if (!buf301) return;
     std::string text;
-    WithAction(lib, dev, "identyfikacja zasobu dzielonego",
+    HostCall call(lib);
+    WithAction(call.Library(), dev, "identyfikacja zasobu dzielonego",
                [&](TKSActionBase& a) { text = a.NazwaZasobuDzielonego(); });
     WriteResult(buf301, Trim(text));
 }
@@ -122,12 +123,13 @@ KRV_EXPORT void KRV_CALL KRVDLLSerKasNazwaZasobuDzielonego(void* lib, void* dev,
 KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOperacja(void* lib, void* dev, void** session_slot,
                                                  char* buf301, int32_t operation_type,
                                                  int32_t operation_parameter) {
-    if (!lib) return 0;
+    HostCall call(lib);
+    if (!call.Library()) return 0;
     try {
         HKRVDLLSRODOWISKO env;
         env.text = ReadCallerText(buf301);
         env.session_slot = session_slot;
-        if (Lib(lib)->RunOperation(dev, env, operation_type, operation_parameter) && buf301)
+        if (call.Library()->RunOperation(dev, env, operation_type, operation_parameter) && buf301)
             WriteResult(buf301, env.text);
         return env.result;
     } catch (...) {
@@ -141,11 +143,12 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLSerKasOperacja(void* lib, void* dev, void** se
 
 KRV_EXPORT void KRV_CALL KRVDLLSerKasPodtrzymajSesje(void* lib, void** session_slot, char* buf301,
                                                      int32_t value, int32_t flag) {
-    if (!lib) return;
+    HostCall call(lib);
+    if (!call.Library()) return;
     try {
         std::string text = ReadCallerText(buf301);
-        Lib(lib)->WeryfikujTypSesji(session_slot ? *session_slot : nullptr, text);
-        Lib(lib)->PodtrzymajSesje(session_slot, text, value, flag != 0);
+        call.Library()->WeryfikujTypSesji(session_slot ? *session_slot : nullptr, text);
+        call.Library()->PodtrzymajSesje(session_slot, text, value, flag != 0);
         if (buf301) WriteResult(buf301, text);
     } catch (...) {
     }
@@ -159,6 +162,7 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLParametr(int32_t group, int32_t index, char* n
                                            char* description301, char* default301, char* lower301,
                                            char* upper301, int32_t* flags) {
     try {
+        HostCall call;
         std::string name, description, def, lower, upper;
         int32_t f = 0;
         int32_t kind = TKSLibrary::Parametr(group, index, name, description, def, lower, upper, f);
@@ -177,6 +181,7 @@ KRV_EXPORT int32_t KRV_CALL KRVDLLParametr(int32_t group, int32_t index, char* n
 KRV_EXPORT int32_t KRV_CALL KRVDLLTekstListyParametru(const char* list_name, int32_t index,
                                                       char* buf301) {
     try {
+        HostCall call;
         std::string text = Trim(TKSLibrary::TekstListyParametru(list_name ? list_name : "", index));
         if (buf301) WriteResult(buf301, text);
         return text.empty() ? 0 : 1;

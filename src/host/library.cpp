@@ -114,6 +114,13 @@ void TKSLibrary::RejestrujCallback(void* fn, int32_t code) {
     }
 }
 
+void TKSLibrary::DetachHost() {
+    for (int32_t code = 0; code <= KRV_CB_TRANSLATE; ++code)
+        if (code != KRV_CB_TRANSLATE) RejestrujCallback(nullptr, code);
+    if (lg_) lg_->SetFunction(nullptr);
+    if (lg_ && g_currentLg == lg_.get()) g_currentLg = nullptr;
+}
+
 bool TKSLibrary::CzyPrzerwac(const TKSActionBase& a) const {
     if (!cbPrzerwij_) return true;
     return cbPrzerwij_(cookie_, a.GetDevice()) != 0;

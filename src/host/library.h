@@ -54,6 +54,9 @@ class TKSLibrary {
     static std::string OperationName(int32_t type);
 
     void RejestrujCallback(void* fn, int32_t code);
+    // The host has freed the library: no host function is called again and
+    // the translation object gives the default texts from now on.
+    void DetachHost();
     const TMLgExtTools* GetLgLink() const { return lg_.get(); }
     void* Cookie() const { return cookie_; }
 

@@ -183,6 +183,7 @@ void TarviscoAction::Eksport() {
     pominiete_.clear();
     pominieteOpis_.clear();
     try {
+        expBuf->SetGoodsOnly(true);  // the scale takes the goods alone
         expBuf->ReadFromFile(FNameKEXP(), false, -1);
         MakePluRecs();
         SendPluRecs();

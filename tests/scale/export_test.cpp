@@ -436,5 +436,50 @@ TEST_F(ExportRun, OtherOperations) {
     EXPECT_FALSE(Exists("ARCH2.EXP"));
 }
 
+// Lines of the goods file that the scale does not use: a value no reader
+// could take there gives a warning naming the line, and the goods are
+// exported all the same. A bad value the export uses still fails it.
+TEST_F(ExportRun, WhatTheScaleDoesNotUseNeverSinksTheExport) {
+    const std::string huge(320, '9');
+    const struct {
+        std::string line;
+        bool exported;
+    } cases[] = {
+        {"EURO;" + huge, true},
+        {"EUR;abc", true},
+        {"ASS;" + huge + ";Pieczywo", true},
+        {"KON;" + huge + ";A;a;u;k;m;t;n;c;2025-01-01;T;1;0", true},
+        // goods fields the scale never reads: VAT number, unit, package, assortment
+        {"PLU;3;0;103;Kaszanka;8.00;0;0;0;" + huge + ";x;T;3;F;F;F;0;" + huge + ";" + huge +
+             ";DOD;;;;;0",
+         true},
+        // the goods number is the scale's own
+        {"PLU;" + huge + ";0;103;Kaszanka;8.00;0;0;0;23;1;T;3;F;F;F;0;;0;DOD;;;;;0", false},
+    };
+    Param("DigiSM_Zlacze", "0");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.substr(0, 40));
+        fs::remove(File("wynik.exp"));
+        WriteGoods(Goods(1, "101", "Schab", 1999) + c.line + "\r\n" +
+                   Goods(2, "102", "Boczek", 2500));
+        Export();
+        if (!c.exported) {
+            EXPECT_FALSE(Errors().empty()) << AllMessages();
+            EXPECT_FALSE(Exists("wynik.exp"));
+            continue;
+        }
+        EXPECT_TRUE(Errors().empty()) << AllMessages();
+        const std::string result = ReadFile(File("wynik.exp"));
+        EXPECT_NE(result.find("PLU;1;0;101;DOD\r\n"), std::string::npos) << result;
+        EXPECT_NE(result.find("PLU;2;0;102;DOD\r\n"), std::string::npos) << result;
+        int warnings = 0;
+        for (const auto& m : lib.host.messages)
+            warnings +=
+                m.kind == KRV_MSG_WARNING &&
+                Cp1250ToUtf8(m.text).rfind("Pominięto w wierszu pliku towarów nr 2: ", 0) == 0;
+        EXPECT_EQ(warnings, 1) << AllMessages();
+    }
+}
+
 }  // namespace
 }  // namespace krv::test

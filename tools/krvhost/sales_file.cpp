@@ -1,6 +1,7 @@
 #include "sales_file.h"
 
 #include <cmath>
+#include <map>
 
 #include "text.h"
 
@@ -26,6 +27,9 @@ const char* const kFinanceKeys[] = {"WPLATY",         "WYPLATY",           "RABA
                                     "IL_KOSZYKOW",    "IL_LINII_PAR"};
 const char* const kFlagKeys[] = {"FISK_Z_PLU",    "NADPISZ_FISK", "NADPISZ_OPAK",
                                  "PODSUMUJ_OPAK", "NADPISZ_PLU",  "DOKLEJ_PLU"};
+const char* const kFlagKeysWithDate[] = {"DATA_SPRZEDAZY", "FISK_Z_PLU",    "NADPISZ_FISK",
+                                         "NADPISZ_OPAK",   "PODSUMUJ_OPAK", "NADPISZ_PLU",
+                                         "DOKLEJ_PLU"};
 const char* const kOtherKinds[] = {"OP_WPL",  "OP_WYPL",   "OP_STORNO",
                                    "OP_ANUL", "OP_OTW_ZW", "OP_ZAMK_ZM"};
 
@@ -49,8 +53,10 @@ class Reader {
     SalesFile Read(std::string_view text);
 
   private:
-    void Line(const std::string& line);
+    // `next` is the line after this one (empty at the end).
+    void Line(const std::string& line, const std::string& next);
     bool SectionHead(const std::string& line);
+    bool CashStateEnds(const std::string& line, const std::string& next) const;
     bool Goods(const std::vector<std::string>& f);
     bool Finance(const std::vector<std::string>& f);
     bool Flags(const std::vector<std::string>& f);
@@ -59,7 +65,10 @@ class Reader {
     static bool Position(const std::vector<std::string>& f, SalesPosition* p);
     static bool Payment(const std::vector<std::string>& f, SalesPayment* p);
     void Problem(const std::string& what) { file_.problems.push_back({number_, what}); }
+    // A key seen a second time in its section is reported with its first line.
+    void Once(std::map<std::string, int>& seen, const std::string& key, const std::string& where);
     void CheckCounts();
+    void CheckComplete();
 
     SalesFile file_;
     Section section_ = Section::kNone;
@@ -67,8 +76,12 @@ class Reader {
     // After [Paragon nr N] or [INNA_OPER]: the next line is its header.
     enum class Expect { kNothing, kReceiptHeader, kOtherLine } expect_ = Expect::kNothing;
     // Where positions and payments go: the last receipt or other operation
-    // whose header line was read, or nowhere.
-    enum class Owner { kNone, kReceipt, kOther } owner_ = Owner::kNone;
+    // whose header line was read, nowhere, or the one whose header was
+    // reported as broken (its lines are not reported again).
+    enum class Owner { kNone, kReceipt, kOther, kBroken } owner_ = Owner::kNone;
+    // Lines of the first sight of each section head and of each key of
+    // [FINANSOWE] and [FLAGI].
+    std::map<std::string, int> sections_, financeKeys_, flagKeys_;
     std::vector<SalesPosition>* Positions();
     std::vector<SalesPayment>* Payments();
 };
@@ -86,22 +99,58 @@ std::vector<SalesPayment>* Reader::Payments() {
 }
 
 SalesFile Reader::Read(std::string_view text) {
+    std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
         std::string line(text.substr(start, end - start));
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        ++number_;
-        Line(line);
+        lines.push_back(std::move(line));
         start = end + 1;
     }
-    if (expect_ != Expect::kNothing) {
-        number_ = number_ + 1;
-        Problem("the file ends where a receipt or operation line was due");
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ++number_;
+        Line(lines[i], i + 1 < lines.size() ? lines[i + 1] : std::string());
     }
+    number_ = number_ + 1;
+    if (expect_ != Expect::kNothing)
+        Problem("the file ends where a receipt or operation line was due");
+    CheckComplete();
     CheckCounts();
     return std::move(file_);
+}
+
+void Reader::Once(std::map<std::string, int>& seen, const std::string& key,
+                  const std::string& where) {
+    auto [it, first] = seen.emplace(key, number_);
+    if (!first)
+        Problem(ToUtf8(key) + " appears again" + where + " (first at line " +
+                std::to_string(it->second) + "): only one is expected");
+}
+
+// The writer always writes [FINANSOWE] and [FLAGI] with every key: a file
+// without them was cut off (or never finished) and holds no whole day.
+void Reader::CheckComplete() {
+    if (number_ == 1) {
+        Problem("the file is empty: it holds no sales (was it written completely?)");
+        return;
+    }
+    const auto check = [&](const char* head, const std::map<std::string, int>& seen,
+                           const auto& keys) {
+        if (!sections_.count(head)) {
+            Problem(std::string("the file is incomplete: it has no ") + head +
+                    " section, which the writer always writes (cut off?)");
+            return;
+        }
+        std::string missing;
+        for (const char* key : keys)
+            if (!seen.count(key)) missing += (missing.empty() ? "" : ", ") + std::string(key);
+        if (!missing.empty())
+            Problem(std::string("the file is incomplete: ") + head + " lacks " + missing);
+    };
+    check("[FINANSOWE]", financeKeys_, kFinanceKeys);
+    check("[FLAGI]", flagKeys_, kFlagKeysWithDate);
 }
 
 bool Reader::SectionHead(const std::string& line) {
@@ -115,6 +164,7 @@ bool Reader::SectionHead(const std::string& line) {
         {"[FLAGI]", Section::kFlags}};
     for (const auto& [head, section] : kHeads) {
         if (line != head) continue;
+        Once(sections_, head, "");
         section_ = section;
         owner_ = Owner::kNone;
         return true;
@@ -140,12 +190,19 @@ bool Reader::SectionHead(const std::string& line) {
     return false;
 }
 
-void Reader::Line(const std::string& line) {
+// The cash-state text is whatever the driver gave, any line included; the
+// section ends only at the writer's own [FLAGI], the one its sale date follows.
+bool Reader::CashStateEnds(const std::string& line, const std::string& next) const {
+    return line == "[FLAGI]" && next.rfind("DATA_SPRZEDAZY;", 0) == 0;
+}
+
+void Reader::Line(const std::string& line, const std::string& next) {
     if (expect_ == Expect::kReceiptHeader) {
         expect_ = Expect::kNothing;
         if (!ReceiptHeader(Split(line, ';'))) {
             Problem("not a receipt header (KSK;... or TRN;...)");
             file_.receipts.pop_back();
+            owner_ = Owner::kBroken;
         }
         return;
     }
@@ -154,10 +211,19 @@ void Reader::Line(const std::string& line) {
         if (!OtherLine(line)) {
             Problem("not the line of an other operation");
             file_.others.pop_back();
+            owner_ = Owner::kBroken;
         }
         return;
     }
     if (Trim(line).empty()) return;
+    if (section_ == Section::kCashState && !CashStateEnds(line, next)) {
+        const size_t semicolon = line.find(';');
+        if (semicolon == std::string::npos)
+            file_.cashState.emplace_back(line, "");
+        else
+            file_.cashState.emplace_back(line.substr(0, semicolon), line.substr(semicolon + 1));
+        return;
+    }
     if (line[0] == '[') {
         if (!SectionHead(line)) Problem("unknown section " + ToUtf8(line));
         return;
@@ -192,12 +258,10 @@ void Reader::Line(const std::string& line) {
             break;
         }
         case Section::kFinance: ok = Finance(f); break;
-        case Section::kCashState:
-            ok = f.size() >= 2 && f[0].rfind("KAS_", 0) == 0;
-            if (ok) file_.cashState.emplace_back(f[0], line.substr(f[0].size() + 1));
-            break;
+        case Section::kCashState: return;  // taken above
         case Section::kFlags: ok = Flags(f); break;
         case Section::kTail:
+            if ((f[0] == "ZAW" || f[0] == "PMT") && owner_ == Owner::kBroken) return;
             if (f[0] == "ZAW" && Positions()) {
                 SalesPosition p;
                 ok = Position(f, &p);
@@ -233,6 +297,7 @@ bool Reader::Finance(const std::vector<std::string>& f) {
     if (f.size() != 2 || !Int(f[1], &value)) return false;
     for (const char* key : kFinanceKeys) {
         if (f[0] != key) continue;
+        Once(financeKeys_, key, " in [FINANSOWE]");
         file_.finance.emplace_back(key, value);
         return true;
     }
@@ -242,12 +307,14 @@ bool Reader::Finance(const std::vector<std::string>& f) {
 bool Reader::Flags(const std::vector<std::string>& f) {
     if (f.size() != 2) return false;
     if (f[0] == "DATA_SPRZEDAZY") {
+        Once(flagKeys_, f[0], " in [FLAGI]");
         file_.saleDate = f[1];
         return true;
     }
     for (const char* key : kFlagKeys) {
         if (f[0] != key) continue;
         if (f[1] != "T" && f[1] != "N") return false;
+        Once(flagKeys_, key, " in [FLAGI]");
         file_.flags.emplace_back(key, f[1] == "T");
         return true;
     }
@@ -265,7 +332,10 @@ bool Reader::ReceiptHeader(const std::vector<std::string>& f) {
     if (!Ints(f, 1, {&r.first, &number, &r.positionCount, &r.paymentCount}) ||
         !Ints(f, n - 2, {&r.discount, &r.last}))
         return false;
-    if (number != r.number) return false;  // the header names another receipt
+    if (number != r.number)
+        Problem("the receipt header names receipt " + std::to_string(number) +
+                ", its [Paragon nr " + std::to_string(r.number) +
+                "] line another: the lines below are read as receipt " + std::to_string(r.number));
     r.opt1 = f[5];
     r.opt2 = f[6];
     r.text = f[7];
@@ -331,6 +401,10 @@ bool Reader::Payment(const std::vector<std::string>& f, SalesPayment* p) {
 void Reader::CheckCounts() {
     for (const SalesReceipt& r : file_.receipts) {
         number_ = r.line;
+        if (r.registerReport && !r.positions.empty())
+            Problem("receipt " + std::to_string(r.number) +
+                    " is a register report (KSK), which has no positions, yet " +
+                    std::to_string(r.positions.size()) + " position lines follow");
         if (!r.registerReport && r.positionCount != static_cast<long long>(r.positions.size()))
             Problem("receipt " + std::to_string(r.number) + ": the header counts " +
                     std::to_string(r.positionCount) + " positions, " +

@@ -88,7 +88,8 @@ struct SalesFile {
     std::vector<std::pair<std::string, bool>> flags;
     std::vector<SalesReceipt> receipts;
     std::vector<SalesOther> others;
-    std::vector<SalesProblem> problems;  // malformed lines and counts that do not add up
+    // Malformed lines, counts that do not add up, repeats, an incomplete file.
+    std::vector<SalesProblem> problems;
 
     std::optional<long long> Finance(std::string_view key) const;
 };
@@ -101,7 +102,9 @@ void PrintSalesSummary(const SalesFile& file, std::ostream& out);
 std::string Zloty(long double grosze);
 
 // `krvhost sales FILE`: the summary on `out`, each problem on `err`; exit 0,
-// or 1 when a line was malformed, 2 when the file cannot be read.
+// or 1 when the file has a problem (a malformed line, counts that do not add
+// up, a repeated section or total, an incomplete file), 2 when it cannot be
+// read.
 int RunSales(const std::string& path, std::ostream& out, std::ostream& err);
 
 }  // namespace krv::host
