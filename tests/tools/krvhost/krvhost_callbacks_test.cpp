@@ -28,8 +28,8 @@ void* KRV_CALL Register(void*, void*, void*, void*) { return &g_handle; }
 void KRV_CALL RegisterCallback(void*, void* fn, int32_t code) { g_registered[code] = fn; }
 void KRV_CALL Free(void*) {}
 // One parameter: DigiSM_Timeout, default 30.
-int32_t KRV_CALL Parameter(int32_t group, int32_t index, char* name, char*, char* def, char*,
-                           char*, int32_t*) {
+int32_t KRV_CALL Parameter(int32_t group, int32_t index, char* name, char*, char* def, char*, char*,
+                           int32_t*) {
     if (group != 101 || index != 0) return KRV_PARAM_NONE;
     std::strcpy(name, "DigiSM_Timeout");
     std::strcpy(def, "30");
@@ -206,8 +206,8 @@ TEST(HostCallbacks, ResourcesAreTakenOnceAndTheRestAnswerAsAHostWithoutADatabase
     EXPECT_EQ(Callback<KrvNotifyFn>(KRV_CB_CLEAR_ALARM)(f.Cookie(), nullptr), 1);
     EXPECT_EQ(Callback<KrvSuspendFn>(KRV_CB_SUSPEND_OPERATION)(f.Cookie(), nullptr, "t", 5), 5);
     EXPECT_EQ(Callback<KrvCountersFn>(KRV_CB_STORE_COUNTERS)(f.Cookie(), nullptr, counters, 2), 1);
-    EXPECT_EQ(Callback<KrvCountersTimeFn>(KRV_CB_STORE_COUNTERS_TIME)(f.Cookie(), nullptr,
-                                                                      counters, 2, "12:00"),
+    EXPECT_EQ(Callback<KrvCountersTimeFn>(KRV_CB_STORE_COUNTERS_TIME)(f.Cookie(), nullptr, counters,
+                                                                      2, "12:00"),
               1);
     EXPECT_FALSE(g_registered.count(KRV_CB_TRANSLATE)) << "no translation file, no function";
 }
