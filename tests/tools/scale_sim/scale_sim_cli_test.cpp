@@ -24,8 +24,8 @@ Outcome RunScaleSim(const fs::path& dir, const std::vector<std::string>& args) {
     tools::ChildProcess p;
     std::string error;
     fs::path out = dir / "out.txt";
-    EXPECT_TRUE(p.Start({SCALE_SIM_PROGRAM, args, dir.string(), {}, out.string(), out.string()},
-                        &error))
+    EXPECT_TRUE(
+        p.Start({SCALE_SIM_PROGRAM, args, dir.string(), {}, out.string(), out.string()}, &error))
         << error;
     Outcome r;
     std::optional<int> code = p.Wait(10000);
