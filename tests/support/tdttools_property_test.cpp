@@ -44,15 +44,24 @@ TEST(TdtToolsProperty, TextsThatAreNoDateOrTimeAreRefused) {
         const char* text;
         int format;
     } refused[] = {
-        {"2023-02-29", TdtTools::kDate},          {"2100-02-29", TdtTools::kDate},
-        {"2024-13-01", TdtTools::kDate},          {"2024-04-31", TdtTools::kDate},
-        {"0000-01-01", TdtTools::kDate},          {"2024-01-01x", TdtTools::kDate},
-        {"24:00:00.000", TdtTools::kTime},        {"12:60:00.000", TdtTools::kTime},
-        {"12:00:60.000", TdtTools::kTime},        {"12:00:00", TdtTools::kTime},
-        {"12:00:00.000x", TdtTools::kTime},       {"-1:00:00.000", TdtTools::kTime},
-        {"2024-01-01 25:00:00", TdtTools::kDateTime}, {"2024-01-01", TdtTools::kDateTime},
-        {"2024-01-01 12:00", TdtTools::kStorage}, {"2024-01-01 12:00:00z", TdtTools::kStorage},
-        {"2024-01-01", 2},                        {"", TdtTools::kTime},
+        {"2023-02-29", TdtTools::kDate},
+        {"2100-02-29", TdtTools::kDate},
+        {"2024-13-01", TdtTools::kDate},
+        {"2024-04-31", TdtTools::kDate},
+        {"0000-01-01", TdtTools::kDate},
+        {"2024-01-01x", TdtTools::kDate},
+        {"24:00:00.000", TdtTools::kTime},
+        {"12:60:00.000", TdtTools::kTime},
+        {"12:00:60.000", TdtTools::kTime},
+        {"12:00:00", TdtTools::kTime},
+        {"12:00:00.000x", TdtTools::kTime},
+        {"-1:00:00.000", TdtTools::kTime},
+        {"2024-01-01 25:00:00", TdtTools::kDateTime},
+        {"2024-01-01", TdtTools::kDateTime},
+        {"2024-01-01 12:00", TdtTools::kStorage},
+        {"2024-01-01 12:00:00z", TdtTools::kStorage},
+        {"2024-01-01", 2},
+        {"", TdtTools::kTime},
     };
     for (const auto& r : refused) {
         TdtTools t(123.5);
