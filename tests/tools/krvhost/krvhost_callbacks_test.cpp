@@ -217,7 +217,7 @@ TEST(HostCallbacks, TheExportResultIsStoredOnlyWhenItCanBeRead) {
     auto store = Callback<KrvStoreFn>(KRV_CB_STORE_EXPORT_RESULT);
     EXPECT_EQ(store(f.Cookie(), nullptr), 0) << "no wynik.exp";
     EXPECT_NE(f.Notes().find("the export result is not stored"), std::string::npos);
-    std::ofstream(f.host->ExchangeDir() + "wynik.exp")
+    std::ofstream(f.host->ExchangeDir() + "wynik.exp", std::ios::binary)
         << "PLU;1;0;200001;DOD\r\ngarbage\r\nPLU;2;0;;USU\r\n";
     EXPECT_EQ(store(f.Cookie(), nullptr), 1);
     std::string notes = f.Notes();
