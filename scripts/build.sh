@@ -5,8 +5,10 @@
 #   win32  build/win32  tarvisco.dll and the tests for 32-bit Windows (mingw-w64)
 #   win64  build/win64  the same for 64-bit Windows
 #   demo   build/demo   the shared library and tools only (no tests), for the demo
-# Usage: scripts/build.sh [linux|asan|win32|win64|demo|all]...   (default: all,
-# which is every configuration but demo)
+#   coverage  build/coverage  the Linux suite with gcc's coverage counters (-O0),
+#                         for the coverage stage of scripts/test.sh
+# Usage: scripts/build.sh [linux|asan|win32|win64|demo|coverage|all]...   (default:
+# all, which is every configuration but demo and coverage)
 # JOBS (default 2) sets the parallelism.
 set -euo pipefail
 # shellcheck source=scripts/common.sh
@@ -20,6 +22,7 @@ options_of() {
         win32) echo "${common[*]} -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-i686.cmake" ;;
         win64) echo "${common[*]} -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-x86_64.cmake" ;;
         demo) echo "-G Ninja -DTARVISCO_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo" ;;
+        coverage) echo "${common[*]} -DCMAKE_BUILD_TYPE=Debug -DTARVISCO_COVERAGE=ON" ;;
     esac
 }
 
@@ -51,7 +54,7 @@ for arg in "${@:-all}"; do
     elif is_config "$arg"; then
         configs+=("$arg")
     else
-        echo "usage: $0 [linux|asan|win32|win64|demo|all]..." >&2
+        echo "usage: $0 [linux|asan|win32|win64|demo|coverage|all]..." >&2
         exit 2
     fi
 done

@@ -22,7 +22,7 @@ fi
 # Where each configuration keeps its shared library.
 library_of() {
     case "$1" in
-        linux | asan | demo) echo "$BUILD_ROOT/$1/src/libtarvisco.so" ;;
+        linux | asan | demo | coverage) echo "$BUILD_ROOT/$1/src/libtarvisco.so" ;;
         win32 | win64) echo "$BUILD_ROOT/$1/src/tarvisco.dll" ;;
         *) return 1 ;;
     esac
@@ -39,8 +39,9 @@ wine_of() {
 
 is_config() {
     local c
-    # demo: the Linux library and tools only, without tests (scripts/demo.sh).
-    for c in "${ALL_CONFIGS[@]}" demo; do [[ "$c" == "$1" ]] && return 0; done
+    # demo: the Linux library and tools only, without tests (scripts/demo.sh);
+    # coverage: the Linux suite with coverage counters (the coverage stage).
+    for c in "${ALL_CONFIGS[@]}" demo coverage; do [[ "$c" == "$1" ]] && return 0; done
     return 1
 }
 

@@ -35,7 +35,7 @@ TEST_PACKAGES=(
     wine="test win64" wine64="test win64"
     clang=fuzz libclang-rt-14-dev=fuzz llvm=fuzz clang-format=format
     python3-pyftpdlib="test linux (FTP)"
-    locales="test linux (Polish locale)" valgrind=memcheck
+    locales="test linux (Polish locale)" valgrind=memcheck gcovr=coverage
     file=package pkg-config=example unzip=package
 )
 # Installed when the mirror allows; without them a stage skips and says why.

@@ -13,6 +13,7 @@
 #                           on a machine whose kernel runs no 32-bit code
 #   TEST_TIMEOUT=1800       upper bound in seconds for one configuration's suite
 #   FUZZ_SECONDS=5          seconds each fuzz target runs (0: no fuzz stage)
+#   COVERAGE=1              0: no coverage stage (build/coverage and its suite)
 set -uo pipefail
 # shellcheck source=scripts/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -216,6 +217,18 @@ do_fuzz() {
     run_counted "$LOG_DIR/fuzz.log" bash "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-5}"
 }
 
+# Line and branch coverage of the Linux suite (build/coverage, gcovr): the
+# figures per folder and an HTML report. Fails when the build or a test does;
+# figures under target are marked, not failed.
+do_coverage() {
+    local log="$LOG_DIR/coverage.log"
+    bash "$ROOT/scripts/coverage.sh" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    stage_detail="$(sed -n 's|^coverage: \(src/ .*\)|\1|p' "$log" | tail -n 1)"
+    [[ -n "$stage_detail" ]] || stage_detail="see ${log#"$ROOT/"}"
+    return "$rc"
+}
+
 # A fresh wine prefix under build/ for every run: nothing of an earlier run or
 # of the user's own ~/.wine can change the result.
 export WINEDEBUG=-all
@@ -305,6 +318,7 @@ stage display do_display
 [[ -n "${built[linux]:-}" ]] && stage "fault sweep" do_fault_sweep
 [[ -n "${built[asan]:-}" ]] && stage "test asan" do_test_asan
 [[ "${FUZZ_SECONDS:-5}" != 0 ]] && stage fuzz do_fuzz
+[[ "${COVERAGE:-1}" != 0 ]] && stage coverage do_coverage
 if [[ -n "${built[win32]:-}${built[win64]:-}" ]] && stage "wine prefix" do_wine_prefix; then
     [[ -n "${built[win64]:-}" ]] && stage "test win64" do_test_windows win64
     [[ -n "${built[win64]:-}" && -n "${built[linux]:-}" ]] && stage "e2e win64" do_wine_e2e win64

@@ -84,40 +84,12 @@ void CutIngredients(std::string_view text, F&& line) {
     }
 }
 
-// The font digit followed by the text, cut or padded to `width` in all.
-std::string FontLine(int32_t font, std::string_view text, size_t width) {
-    std::string line(width, ' ');
-    RecordWriter(line.data()).FontLine(Digit(font), text, width);
-    return line;
-}
-
 }  // namespace
 
 std::vector<std::string> PotnijSkladniki(std::string text) {
     std::vector<std::string> lines;
     CutIngredients(text, [&](std::string_view l) { lines.emplace_back(l); });
     return lines;
-}
-
-PluLines BudujLinieOpisu(const KSTowRec& rec, const PluLayout& layout) {
-    PluLines out;
-    if (layout.DescriptionMode == 0) {
-        if (!layout.EksportujOpisy) return out;
-        const std::string* opisy[3] = {&rec.opis1, &rec.opis2, &rec.opis3};
-        for (size_t i = 0; i < 3; ++i)
-            if (!opisy[i]->empty())
-                out.nazwy[i] = FontLine(layout.RozmiarCzcionkiOpis, *opisy[i], 30);
-        return out;
-    }
-    std::string text;
-    const std::string* opisy[4] = {&rec.opis1, &rec.opis2, &rec.opis3, &rec.opis4};
-    for (size_t i = 0; i < 4; ++i)
-        if (layout.Desc[i]) text += *opisy[i];
-    size_t i = 0;
-    CutIngredients(text, [&](std::string_view l) {
-        out.skladniki[i++] = FontLine(layout.RozmiarCzcionkiOpis, l, 50);
-    });
-    return out;
 }
 
 int32_t DniTerminu(const KSTowRec& rec) {

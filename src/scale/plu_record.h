@@ -31,19 +31,9 @@ struct PluLayout {
     std::array<bool, 4> Desc{};       // descriptions 1-4 feeding the ingredient lines
 };
 
-// The eighteen free-text lines of a record, before padding: three name lines
-// (at most 30 characters, font digit included) and fifteen ingredient lines
-// (at most 50). Lines not produced stay empty.
-struct PluLines {
-    std::array<std::string, 3> nazwy;
-    std::array<std::string, 15> skladniki;
-};
-
 // Cuts an ingredient text into at most 15 lines of at most 49 characters;
 // "&" forces a line break. Text beyond the fifteenth line is dropped.
 std::vector<std::string> PotnijSkladniki(std::string text);
-
-PluLines BudujLinieOpisu(const KSTowRec& rec, const PluLayout& layout);
 
 // Shelf-life days as the record carries them: TerminW limited to 0..999.
 int32_t DniTerminu(const KSTowRec& rec);
