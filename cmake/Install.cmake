@@ -38,6 +38,13 @@ else()
     RENAME tarvisco-sm-eth COMPONENT runtime)
   install(PROGRAMS $<TARGET_FILE:scale_sim> DESTINATION ${CMAKE_INSTALL_BINDIR}
     RENAME tarvisco-scale-sim COMPONENT runtime)
+  # Stripped like the targets when the install strips (CPack does).
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program tarvisco-sm-eth tarvisco-scale-sim)
+      execute_process(COMMAND \"${CMAKE_STRIP}\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
+    endforeach()
+  endif()" COMPONENT runtime)
 endif()
 
 install(EXPORT tarvisco-targets NAMESPACE tarvisco::

@@ -117,7 +117,7 @@ CheckReport RunChecks(Session& s, const CheckOptions& options) {
     s.host->DeviceFunction();
     if (s.window->Errors() > errors_before)
         report.Fail("library", "the library reported an error reading the device's parameters",
-                    "see the ERROR line above and mend the parameter it names");
+                    "see the ERROR line on standard error and mend what it names");
     else
         report.Ok("library", s.library.Path() + " read " +
                                  std::to_string(s.host->ParametersRead().size()) +

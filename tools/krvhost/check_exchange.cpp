@@ -60,8 +60,9 @@ bool WouldSend(const Host& host, const std::vector<std::string>& f) {
     const std::string& code = f[3];
     if (LibraryInt(host, "DigiSM_KodyKD") != 0)
         return (f[11][0] == 'T' || f[11][0] == 't') && code.size() == 13;
-    long long value = 0;
-    if (code.size() > 10 || code.empty() || code[0] == '-' || !ParseInt(code, &value)) value = 0;
+    if (code.size() > 10) return false;  // too long for a short code
+    long long value = 0;  // what is not a plain number counts as 0
+    if (code.empty() || code[0] == '-' || !ParseInt(code, &value)) value = 0;
     return value >= LibraryInt(host, "DigiSM_KodPocz") && value <= LibraryInt(host, "DigiSM_KodKonc");
 }
 

@@ -96,6 +96,13 @@ TEST(Check, AGoodProfilePassesAndEachFaultIsNamed) {
          "short codes", Verdict::kFailed, "above DigiSM_KodKonc"},
         {"no goods in the range", set("DigiSM_KodPocz", "900"), "goods file", Verdict::kWarning,
          "none of which"},
+        {"long codes are no short codes, whatever the range",
+         [](Scene& s) {
+             s.profile->Set(kParameterSection, "DigiSM_KodPocz", "1");
+             s.profile->Set(kParameterSection, "DigiSM_KodKonc", "99999");
+             return true;
+         },
+         "goods file", Verdict::kOk, "11 goods, 10 would"},
         {"exchange directory missing",
          [](Scene& s) {
              s.profile->Set(kDeviceSection, "exchange_dir", (s.dir / "nowhere").string());
