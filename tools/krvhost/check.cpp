@@ -11,7 +11,7 @@ namespace {
 const char* Mark(Verdict v) {
     switch (v) {
         case Verdict::kOk: return "\xE2\x9C\x93";      // ✓
-        case Verdict::kWarning: return "!";             //
+        case Verdict::kWarning: return "!";            //
         case Verdict::kFailed: return "\xE2\x9C\x97";  // ✗
     }
     return "?";
@@ -53,13 +53,11 @@ void CheckReport::Ok(const std::string& topic, const std::string& what) {
     findings_.push_back({topic, Verdict::kOk, what, ""});
 }
 
-void CheckReport::Warn(const std::string& topic, const std::string& what,
-                       const std::string& todo) {
+void CheckReport::Warn(const std::string& topic, const std::string& what, const std::string& todo) {
     findings_.push_back({topic, Verdict::kWarning, what, todo});
 }
 
-void CheckReport::Fail(const std::string& topic, const std::string& what,
-                       const std::string& todo) {
+void CheckReport::Fail(const std::string& topic, const std::string& what, const std::string& todo) {
     findings_.push_back({topic, Verdict::kFailed, what, todo});
 }
 
@@ -97,8 +95,8 @@ std::string CheckReport::Text() const {
 }
 
 std::string CheckReport::Json() const {
-    std::string out = std::string("{\"ready\": ") + (Ready() ? "true" : "false") +
-                      ", \"findings\": [";
+    std::string out =
+        std::string("{\"ready\": ") + (Ready() ? "true" : "false") + ", \"findings\": [";
     for (size_t i = 0; i < findings_.size(); ++i) {
         const Finding& f = findings_[i];
         out += std::string(i ? ",\n  " : "\n  ") + "{\"topic\": " + JsonString(f.topic) +

@@ -35,8 +35,7 @@ std::string Misfit(const CatalogueEntry& e, const std::string& value, std::strin
             *todo = "krvhost set " + name + " <a whole number in " + range + ">";
             if (!ParseInt(value, &n))
                 return "'" + value + "' is not a whole number (the library would read 0)";
-            if ((has_lo && n < lo) || (has_hi && n > hi))
-                return value + " lies outside " + range;
+            if ((has_lo && n < lo) || (has_hi && n > hi)) return value + " lies outside " + range;
             return "";
         }
         case KRV_PARAM_CHOICE: {
@@ -72,8 +71,8 @@ void CheckParameters(const Host& host, const Profile& profile, CheckReport* repo
             report->Fail(ToUtf8(e.name), wrong, todo);
     }
     if (good == static_cast<int>(catalogue.Entries().size()))
-        report->Ok("parameters", "all " + std::to_string(good) +
-                                     " within their kinds, limits and choices");
+        report->Ok("parameters",
+                   "all " + std::to_string(good) + " within their kinds, limits and choices");
     for (const auto& [key, value] : profile.Entries(kParameterSection))
         if (!catalogue.Find(ToCp1250(key)))
             report->Warn(key, "is not a parameter of the library, which never reads it",
@@ -83,8 +82,8 @@ void CheckParameters(const Host& host, const Profile& profile, CheckReport* repo
 
 void CheckFormats(const Host& host, const Profile& profile, CheckReport* report) {
     const long long label = LibraryInt(host, "DigiSM_FormatEtyk");
-    report->Ok("label format", ChoiceText(host, "DigiSM_FormatEtyk", label) +
-                                   " written into every PLU record");
+    report->Ok("label format",
+               ChoiceText(host, "DigiSM_FormatEtyk", label) + " written into every PLU record");
 
     const long long list_index = LibraryInt(host, "DigiSM_FormatKodu");
     const std::string format = ChoiceText(host, "DigiSM_FormatKodu", list_index);
@@ -153,10 +152,10 @@ void CheckFormats(const Host& host, const Profile& profile, CheckReport* report)
                      "krvhost set format.1 28SSSSS?????K (one per prefix the goods use)");
         return;
     }
-    report->Ok("barcode format", "whole weighted codes are sent as they are, printed as " + format +
-                                     (reads_codes ? " (" + std::to_string(formats.size()) +
-                                                        " host formats read them)"
-                                                  : ""));
+    report->Ok("barcode format",
+               "whole weighted codes are sent as they are, printed as " + format +
+                   (reads_codes ? " (" + std::to_string(formats.size()) + " host formats read them)"
+                                : ""));
 }
 
 }  // namespace krv::host

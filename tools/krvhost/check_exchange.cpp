@@ -61,9 +61,10 @@ bool WouldSend(const Host& host, const std::vector<std::string>& f) {
     if (LibraryInt(host, "DigiSM_KodyKD") != 0)
         return (f[11][0] == 'T' || f[11][0] == 't') && code.size() == 13;
     if (code.size() > 10) return false;  // too long for a short code
-    long long value = 0;  // what is not a plain number counts as 0
+    long long value = 0;                 // what is not a plain number counts as 0
     if (code.empty() || code[0] == '-' || !ParseInt(code, &value)) value = 0;
-    return value >= LibraryInt(host, "DigiSM_KodPocz") && value <= LibraryInt(host, "DigiSM_KodKonc");
+    return value >= LibraryInt(host, "DigiSM_KodPocz") &&
+           value <= LibraryInt(host, "DigiSM_KodKonc");
 }
 
 GoodsSummary Summarise(const Host& host, const std::string& text) {
@@ -122,11 +123,11 @@ void CheckExchange(const Host& host, CheckReport* report) {
                              goods.bad_why + "; the export would stop there",
                          "let the host write the goods file again, or mend that line");
         else if (goods.sent == 0)
-            report->Warn("goods file",
-                         std::to_string(goods.goods) + " goods, none of which would be sent",
-                         goods.goods ? "check the short-code range (DigiSM_KodPocz, DigiSM_KodKonc) "
-                                       "and DigiSM_KodyKD"
-                                     : "let the host export goods with changes");
+            report->Warn(
+                "goods file", std::to_string(goods.goods) + " goods, none of which would be sent",
+                goods.goods ? "check the short-code range (DigiSM_KodPocz, DigiSM_KodKonc) "
+                              "and DigiSM_KodyKD"
+                            : "let the host export goods with changes");
         else
             report->Ok("goods file", std::to_string(goods.goods) + " goods, " +
                                          std::to_string(goods.sent) + " would be sent");
@@ -142,13 +143,14 @@ void CheckExchange(const Host& host, CheckReport* report) {
                      Megabytes(free) + " free, the PLU file needs about " + Megabytes(need),
                      "free space on the disk of " + dir);
     else
-        report->Ok("free space", Megabytes(free) + " free, the PLU file needs about " +
-                                     Megabytes(need));
+        report->Ok("free space",
+                   Megabytes(free) + " free, the PLU file needs about " + Megabytes(need));
 
     const std::string program = dir + "SM_eth.exe";
     if (!Ethernet(host))
-        report->Ok("scale program", "not needed: the export only writes the PLU file "
-                                    "(DigiSM_Zlacze 0)");
+        report->Ok("scale program",
+                   "not needed: the export only writes the PLU file "
+                   "(DigiSM_Zlacze 0)");
     else if (!tools::FileExists(program))
         report->Fail("scale program", program + " is missing",
                      "copy the scale's program SM_eth.exe (or the stand-in tarvisco-sm-eth) "
