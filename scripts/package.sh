@@ -199,6 +199,20 @@ package_windows() {
     expect "$listing" x86/tarvisco.dll x64/tarvisco.dll x86/krvhost.exe x64/krvhost.exe \
         x86/SM_eth.exe x64/SM_eth.exe x64/scale_sim.exe include/krvdll.h README.md \
         CHANGELOG.md lang/en.lang $(manual_files docs/)
+    # The 64-bit krvhost.exe finds its DLL and ../lang/en.lang where the zip
+    # puts them (when wine and a prefix are at hand, as in scripts/test.sh).
+    local wine unpacked
+    wine=$(wine_of win64)
+    if [[ -x "$wine" && -d "${WINEPREFIX:-/nonexistent}" ]]; then
+        unpacked=$(mktemp -d)
+        unzip -q "$zip" -d "$unpacked"
+        check "zip: x64/krvhost.exe uses lang/en.lang by default" bash -c \
+            'WINEDEBUG=-all timeout 120 "$1" "$2" params | grep -q "IP address"' _ "$wine" \
+            "$(find "$unpacked" -path '*/x64/krvhost.exe' | head -n 1)"
+        rm -rf "$unpacked"
+    else
+        echo "note: no wine prefix (WINEPREFIX): the zip's krvhost.exe is not run"
+    fi
 }
 
 # SHA256SUMS beside the release files: every release file of build/package/
