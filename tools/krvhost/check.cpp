@@ -10,8 +10,8 @@ namespace {
 
 const char* Mark(Verdict v) {
     switch (v) {
-        case Verdict::kOk: return "\xE2\x9C\x93";      // ✓
-        case Verdict::kWarning: return "!";            //
+        case Verdict::kOk: return "\xE2\x9C\x93";  // ✓
+        case Verdict::kWarning: return "!";
         case Verdict::kFailed: return "\xE2\x9C\x97";  // ✗
     }
     return "?";
