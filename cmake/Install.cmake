@@ -3,7 +3,8 @@
 #   runtime  the library, krvhost, the SM_eth stand-in, the scale simulator
 #   headers  krvdll.h
 #   cmake    the find_package(tarvisco) files, tarvisco.pc, the import library
-#   common   README, CHANGELOG, the tools' READMEs, the English translation file
+#   common   README, CHANGELOG, the tools' READMEs, the English translation
+#            file, the manual (docs/)
 include(CMakePackageConfigHelpers)
 
 # tarvisco::tarvisco links the library; tarvisco::headers is the header alone,
@@ -26,8 +27,25 @@ if(TARGET tarvisco_vatwindow)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/include/krvdll.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT headers)
-install(TARGETS krvhost sm_eth scale_sim
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+install(TARGETS krvhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+if(WIN32)
+  # Beside the DLL under the names the library and krvhost demo use.
+  install(TARGETS sm_eth scale_sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+else()
+  # In a shared bin/ the generic names could clash with other packages' (and
+  # krvhost demo finds them under these names beside itself).
+  install(PROGRAMS $<TARGET_FILE:sm_eth> DESTINATION ${CMAKE_INSTALL_BINDIR}
+    RENAME tarvisco-sm-eth COMPONENT runtime)
+  install(PROGRAMS $<TARGET_FILE:scale_sim> DESTINATION ${CMAKE_INSTALL_BINDIR}
+    RENAME tarvisco-scale-sim COMPONENT runtime)
+  # Stripped like the targets when the install strips (CPack does).
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program tarvisco-sm-eth tarvisco-scale-sim)
+      execute_process(COMMAND \"${CMAKE_STRIP}\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
+    endforeach()
+  endif()" COMPONENT runtime)
+endif()
 
 install(EXPORT tarvisco-targets NAMESPACE tarvisco::
   DESTINATION ${TARVISCO_INSTALL_CMAKEDIR} COMPONENT cmake)
@@ -63,4 +81,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/lang/en.lang
 if(NOT WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/krvhost.1
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT common)
+endif()
+# The operator's manual: its readable pages (the notes it is generated from
+# stay in the tree).
+if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/docs)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${TARVISCO_INSTALL_MANUALDIR}
+    COMPONENT common FILES_MATCHING PATTERN "*.md" PATTERN "*.html" PATTERN "*.txt"
+    PATTERN "*.pdf" PATTERN "*.png" PATTERN "*.svg" PATTERN "*.1" PATTERN "src" EXCLUDE)
 endif()

@@ -12,33 +12,6 @@ namespace {
 
 constexpr std::string_view kSection = "tarvisco_dgaction";
 
-// Composing templates of the scale's barcode formats; formats without one
-// cannot be composed.
-constexpr const char* kTemplates[] = {
-    "xxSSSSSK????K",  // 1  F1F2 CCCCC S XXXX S
-    nullptr,          // 2  F2 CCCCCC S XXXX S
-    "xxSSSSS0????K",  // 3  F1F2 CCCCC 0 XXXX SD
-    "xxSSSSSS????K",  // 4  F1F2 CCCCCC XXXX S
-    "xxSSSSS?????K",  // 5  F1F2 CCCCC XXXXX S
-    nullptr,          // 6  F2 CCCCCC XXXXX S
-    nullptr,          // 7  F2 CCCCC XXXXXX S
-    "xxSSSSSSSSSSK",  // 8  F1F2 CCCCCCCCCC S
-    "xxSSSS??????K",  // 9  F1F2 CCCC XXXXXX S
-    nullptr,          // 10 F1F2 CCCCC S
-    nullptr,          // 11 F2 CC XXXX S
-    nullptr,          // 12 no barcode
-    "xxSSSSSK????K",  // 13 F1X1 CCCCC S XXXX S
-    "xxSSSSSS????K",  // 14 F1X2 CCCCCC XXXX S
-    "xxSSSSK?????K",  // 15 F1F2 CCCC S XXXXX S
-    nullptr,          // 16 F2 CCCCC S XXXXX S
-    "xxSSS???????K",  // 17 F1F2 CCC XXXXXXX S
-    "xxSS????????K",  // 18 F1F2 CC XXXXXXXX S
-    nullptr,          // 19 CCC WWWW PPPPP S
-    nullptr,          // 20 no barcode
-    "xxSSSSSK????K",  // 21 F1F2 CCCCC S XXXX S
-};
-constexpr int32_t kFormatCount = static_cast<int32_t>(std::size(kTemplates));
-
 // The catalogue's description of a parameter, to name it in a message.
 std::string OpisParametru(const std::string& name) {
     for (int32_t group : {101, 102}) {
@@ -55,12 +28,6 @@ std::string OpisParametru(const std::string& name) {
 }
 
 }  // namespace
-
-std::string DigiTemplate(int32_t formatKodu) {
-    if (formatKodu < 1 || formatKodu > kFormatCount) return {};
-    const char* t = kTemplates[formatKodu - 1];
-    return t ? t : "";
-}
 
 TarviscoAction::TarviscoAction(TKSLibrary* library, void* device)
     : KSAction(library, device), KodWazony(nullptr) {}
@@ -155,8 +122,8 @@ void TarviscoAction::SprawdzKonfiguracje() const {
          RozmiarCzcionkiOpis >= 0 && RozmiarCzcionkiOpis <= 9, "0-9"},
         {"DigiSM_FormatEtyk", FormatEtyk, FormatEtyk >= 0 && FormatEtyk < etykiety,
          "0-" + IntToStr(etykiety - 1)},
-        {"DigiSM_FormatKodu", FormatKodu - 1, FormatKodu >= 1 && FormatKodu <= kFormatCount,
-         "0-" + IntToStr(kFormatCount - 1)},
+        {"DigiSM_FormatKodu", FormatKodu - 1, FormatKodu >= 1 && FormatKodu <= kDigiFormatCount,
+         "0-" + IntToStr(kDigiFormatCount - 1)},
     };
     for (const Check& c : checks) {
         if (c.fits) continue;

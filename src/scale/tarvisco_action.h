@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "action/ks_action.h"
+#include "scale/digi_formats.h"
 #include "scale/kod_wazony.h"
 #include "scale/plu_record.h"
 
@@ -18,10 +19,6 @@ namespace krv {
 namespace platform {
 class Process;
 }
-
-// The composing template of a barcode format number (1-21) of the scale, or
-// "" for a format that cannot be composed.
-std::string DigiTemplate(int32_t formatKodu);
 
 class TarviscoAction : public KSAction {
   public:

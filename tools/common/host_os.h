@@ -66,4 +66,19 @@ int StopProgramsRunningFrom(const std::string& program_path);
 // Marks a copied program as executable (no-op on Windows).
 bool MakeExecutable(const std::string& path);
 
+// The next three take UTF-8 paths.
+// Whether the file at path can be started as a program: a regular file with
+// execute permission for this user (POSIX), or one with an .exe, .com, .bat
+// or .cmd ending (Windows).
+bool IsExecutableFile(const std::string& path);
+
+// Whether this user can create a file in the directory (dir ends with the
+// separator): a probe file is made as a new file, written and removed, as the
+// library does before it uses the directory. False with *error saying why.
+bool CanCreateFileIn(const std::string& dir, std::string* error);
+
+// Bytes free for this user on the file system holding the directory; -1 when
+// the system cannot say.
+long long FreeBytes(const std::string& dir);
+
 }  // namespace krv::host

@@ -1,7 +1,9 @@
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -162,5 +164,32 @@ int StopProgramsRunningFrom(const std::string& program_path) {
 }
 
 bool MakeExecutable(const std::string& path) { return chmod(path.c_str(), 0755) == 0; }
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+bool CanCreateFileIn(const std::string& dir, std::string* error) {
+    const std::string probe = dir + ".krvhost-check-" + std::to_string(getpid());
+    int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) {
+        *error = std::strerror(errno);
+        return false;
+    }
+    bool ok = write(fd, "test", 4) == 4;
+    int saved = errno;
+    ok = (close(fd) == 0) && ok;
+    if (!ok && saved == 0) saved = errno;
+    unlink(probe.c_str());
+    if (!ok) *error = std::strerror(saved ? saved : EIO);
+    return ok;
+}
+
+long long FreeBytes(const std::string& dir) {
+    struct statvfs st {};
+    if (statvfs(dir.c_str(), &st) != 0) return -1;
+    return static_cast<long long>(st.f_bavail) * static_cast<long long>(st.f_frsize);
+}
 
 }  // namespace krv::host

@@ -117,4 +117,52 @@ int StopProgramsRunningFrom(const std::string& program_path) {
 
 bool MakeExecutable(const std::string&) { return true; }
 
+namespace {
+
+std::wstring WideFromUtf8(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+    return w;
+}
+
+}  // namespace
+
+bool IsExecutableFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos)
+        return false;
+    std::string ending = path.substr(dot + 1);
+    for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return ending == "exe" || ending == "com" || ending == "bat" || ending == "cmd";
+}
+
+bool CanCreateFileIn(const std::string& dir, std::string* error) {
+    const std::string probe = dir + ".krvhost-check-" + std::to_string(GetCurrentProcessId());
+    const std::wstring wide = WideFromUtf8(probe);
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = "Windows error " + std::to_string(GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = WriteFile(file, "test", 4, &written, nullptr) && written == 4;
+    DWORD code = ok ? 0 : GetLastError();
+    ok = CloseHandle(file) && ok;
+    DeleteFileW(wide.c_str());
+    if (!ok) *error = "Windows error " + std::to_string(code ? code : GetLastError());
+    return ok;
+}
+
+long long FreeBytes(const std::string& dir) {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(WideFromUtf8(dir).c_str(), &available, nullptr, nullptr)) return -1;
+    return static_cast<long long>(available.QuadPart);
+}
+
 }  // namespace krv::host

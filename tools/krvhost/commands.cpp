@@ -59,14 +59,20 @@ bool Session::Open(const Options& options, std::string* error, int* exit_code) {
         *exit_code = kExitUsage;
         return false;
     }
-    if (!options.lang.empty() && !translations.Load(options.lang, error)) {
+    // An installed krvhost speaks English unless told otherwise (--lang none:
+    // the library's own texts).
+    const std::string lang = options.lang.empty()     ? InstalledTranslationPath()
+                             : options.lang == "none" ? std::string()
+                                                      : options.lang;
+    if (!lang.empty() && !translations.Load(lang, error)) {
         *exit_code = kExitUsage;
         return false;
     }
-    window = std::make_unique<OperationWindow>(stdout, IsTerminal(stdout),
-                                               EnableColours(stdout) && !std::getenv("NO_COLOR"));
+    std::FILE* out = options.window_to_stderr ? stderr : stdout;
+    window = std::make_unique<OperationWindow>(out, IsTerminal(out),
+                                               EnableColours(out) && !std::getenv("NO_COLOR"));
     host = std::make_unique<Host>(library.Api(), profile, *window,
-                                  options.lang.empty() ? nullptr : &translations);
+                                  lang.empty() ? nullptr : &translations);
     host->trace = options.trace;
     if (!host->Start(error)) {
         *exit_code = kExitLibrary;

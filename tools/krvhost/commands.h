@@ -26,9 +26,12 @@ struct Options {
     std::string profile = "krvhost.ini";
     std::string lang;  // translation file, optional
     bool trace = false;
-    bool automatic = false;  // export --auto
-    bool keep = false;       // demo --keep
-    bool digi = false;       // demo --digi: the scale's own TCP protocol
+    bool automatic = false;         // export --auto
+    bool keep = false;              // demo --keep
+    bool digi = false;              // demo --digi: the scale's own TCP protocol
+    bool connect = false;           // check --connect: try the scale's address
+    bool json = false;              // check --json
+    bool window_to_stderr = false;  // the library's messages on standard error
 };
 
 // Everything one run needs: the library, the profile, the window and the host.
@@ -52,6 +55,8 @@ int CmdExport(const Options& options);
 int CmdDemo(const Options& options);
 // sales FILE: needs no library; see RunSales (sales_file.h).
 int CmdSales(const Options& options);
+// check [--connect] [--json]: what would stop an export (check.h).
+int CmdCheck(const Options& options);
 
 // The export of the session's device, as `export` and `demo` run it: the
 // operation, leftover program clean-up and the closing line. Exit code.

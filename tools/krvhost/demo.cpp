@@ -149,11 +149,12 @@ void ShowDigiScale(const std::string& sim_program, const fs::path& scale) {
 }  // namespace
 
 int CmdDemo(const Options& options) {
-    const std::string sm_eth = FindProgram(
-        {std::string("SM_eth") + ProgramSuffix(), std::string("sm_eth") + ProgramSuffix()},
-        "sm_eth");
-    const std::string sim_program =
-        FindProgram({std::string("scale_sim") + ProgramSuffix()}, "scale_sim");
+    const std::string sm_eth =
+        FindProgram({std::string("SM_eth") + ProgramSuffix(),
+                     std::string("sm_eth") + ProgramSuffix(), "tarvisco-sm-eth"},
+                    "sm_eth");
+    const std::string sim_program = FindProgram(
+        {std::string("scale_sim") + ProgramSuffix(), "tarvisco-scale-sim"}, "scale_sim");
     if (sm_eth.empty() || sim_program.empty()) {
         std::fprintf(stderr,
                      "krvhost: the demo needs %s beside krvhost or in the build tree (tools/%s)\n",

@@ -192,6 +192,7 @@ int32_t Host::Interrupt() {
 
 void Host::ParameterValue(const char* name, char* value300) {
     std::string n = Trim(ToUtf8(Str(name)));
+    read_.insert(n);
     std::string v = ToCp1250(Value(n));
     Trace(KRV_CB_PARAMETER_VALUE, n + " = " + ToUtf8(v));
     CopyOut(value300, KRV_TEXT_MAX, v);
@@ -333,6 +334,14 @@ bool Host::Export(bool automatic) {
                         automatic ? KRV_OP_AUTO_EXPORT : KRV_OP_EXPORT, 0);
     window_.Finish();
     return stored_;
+}
+
+void Host::DeviceFunction() {
+    char text[KRV_TEXT_BUFFER] = "";
+    void* session = nullptr;
+    read_.clear();
+    api_.SerKasOperacja(handle_, Device(), &session, text, KRV_OP_DEVICE_FUNCTION, 0);
+    window_.Finish();
 }
 
 }  // namespace krv::host

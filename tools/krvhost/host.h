@@ -41,6 +41,16 @@ class Host {
     bool Export(bool automatic);
     const ExportResult& Result() const { return result_; }
 
+    // Runs KRV_OP_DEVICE_FUNCTION, which only reads the device's parameters:
+    // the library's own look at the profile without touching a file. The
+    // names it asked for are in ParametersRead() afterwards.
+    void DeviceFunction();
+    const std::set<std::string>& ParametersRead() const { return read_; }
+
+    // A parameter's value as the library gets it (UTF-8): the profile's
+    // [parameters], else [hidden], else the catalogue default.
+    std::string Value(const std::string& name) const;
+
     // Every callback call is logged on standard error.
     bool trace = false;
 
@@ -60,7 +70,6 @@ class Host {
     void Trace(int code, const std::string& what) const;
 
   private:
-    std::string Value(const std::string& name) const;  // UTF-8
     std::vector<int> Rates(bool hundredths) const;
 
     const LibraryApi& api_;
@@ -71,6 +80,7 @@ class Host {
     void* handle_ = nullptr;
     int device_ = 1;
     std::set<std::string> resources_;
+    std::set<std::string> read_;  // parameter names asked for (callback 6)
     bool stored_ = false;
     ExportResult result_;
 };

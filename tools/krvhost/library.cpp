@@ -1,6 +1,7 @@
 #include "library.h"
 
 #include <filesystem>
+#include <initializer_list>
 
 namespace krv::host {
 
@@ -60,6 +61,29 @@ std::string DefaultLibraryPath() {
         if (fs::is_regular_file(c, ec)) return fs::path(c).lexically_normal().string();
     }
     return candidates[0];
+}
+
+namespace {
+
+std::string FirstFile(std::initializer_list<std::string> candidates) {
+    namespace fs = std::filesystem;
+    for (const std::string& c : candidates) {
+        std::error_code ec;
+        if (fs::is_regular_file(c, ec)) return fs::path(c).lexically_normal().string();
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string InstalledTranslationPath() {
+    const std::string dir = ExecutableDir();
+    return FirstFile(
+        {dir + TARVISCO_BIN_TO_LANG "/en.lang", dir + "../" TARVISCO_BIN_TO_LANG "/en.lang"});
+}
+
+std::string InstalledManualPath() {
+    return FirstFile({ExecutableDir() + TARVISCO_BIN_TO_MAN "/krvhost.1"});
 }
 
 }  // namespace krv::host

@@ -47,4 +47,11 @@ class DriverLibrary {
 // executable, then the build tree's location of it.
 std::string DefaultLibraryPath();
 
+// The English translation file where an install puts it (the Windows zip
+// keeps the programs one folder deeper, in x86/ and x64/); "" when krvhost
+// does not run from an install.
+std::string InstalledTranslationPath();
+// The installed manual page krvhost.1; "" when there is none.
+std::string InstalledManualPath();
+
 }  // namespace krv::host

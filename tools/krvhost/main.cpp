@@ -26,17 +26,21 @@ const char kUsage[] =
     "                        --digi: the stand-in and the scale speak the DIGI scale's own "
     "protocol)\n"
     "  sales FILE           summary of a sales import file that a register driver wrote\n"
+    "  check [--connect] [--json]  what would stop an export of the profile's device\n"
+    "                       (--connect: also try the scale's address by TCP;\n"
+    "                        --json: the findings for scripts)\n"
     "\n"
     "options:\n"
     "  --library PATH       the driver library (default: beside krvhost, then the build tree)\n"
     "  --profile FILE       the device profile (default: krvhost.ini)\n"
-    "  --lang FILE          translations of the library's texts (section/key=text lines)\n"
+    "  --lang FILE          translations of the library's texts (section/key=text lines);\n"
+    "                       default: an install's en.lang; none: the library's own texts\n"
     "  --trace              log every callback of the library on standard error\n"
     "  --help               this text\n"
     "  --version            krvhost's version (that of the library it was built with)\n"
     "\n"
     "exit codes: 0 done (export: result stored), 1 operation failed (sales: malformed\n"
-    "            lines), 2 bad usage or unreadable file,\n"
+    "            lines; check: a problem found), 2 bad usage or unreadable file,\n"
     "            3 library not loadable\n";
 
 bool NeedsValue(const std::string& a) {
@@ -78,8 +82,14 @@ int main(int argc, char** argv) {
             o.keep = true;
         } else if (a == "--digi") {
             o.digi = true;
+        } else if (a == "--connect") {
+            o.connect = true;
+        } else if (a == "--json") {
+            o.json = true;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            const std::string manual = InstalledManualPath();
+            if (!manual.empty()) std::printf("\nthe manual: man %s\n", manual.c_str());
             return kExitOk;
         } else if (a == "--version") {
             std::fputs("krvhost " TARVISCO_VERSION "\n", stdout);
@@ -93,8 +103,11 @@ int main(int argc, char** argv) {
             o.args.push_back(argv[i]);
         }
     }
-    if ((o.automatic && o.command != "export") || ((o.keep || o.digi) && o.command != "demo")) {
-        std::fprintf(stderr, "krvhost: --auto belongs to export, --keep and --digi to demo\n");
+    if ((o.automatic && o.command != "export") || ((o.keep || o.digi) && o.command != "demo") ||
+        ((o.connect || o.json) && o.command != "check")) {
+        std::fprintf(stderr,
+                     "krvhost: --auto belongs to export, --keep and --digi to demo, --connect and "
+                     "--json to check\n");
         return kExitUsage;
     }
     if (o.command == "info") return CmdInfo(o);
@@ -104,6 +117,7 @@ int main(int argc, char** argv) {
     if (o.command == "export") return CmdExport(o);
     if (o.command == "demo") return CmdDemo(o);
     if (o.command == "sales") return CmdSales(o);
+    if (o.command == "check") return CmdCheck(o);
     std::fprintf(stderr, "krvhost: %s\n%s",
                  o.command.empty() ? "no command given" : ("unknown command " + o.command).c_str(),
                  kUsage);
