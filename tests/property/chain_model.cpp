@@ -308,12 +308,15 @@ std::string DigiEntry(const std::optional<int>& special, const std::optional<int
                       const std::string& r) {
     auto num = [&](size_t pos, size_t n) { return std::atoi(r.substr(pos, n).c_str()); };
     std::vector<Line> name, block;
-    auto add = [](std::vector<Line>& to, int font, const std::string& text) {
-        if (!RTrim(text).empty()) to.push_back({font, RTrim(text)});
+    // A line of spaces is no line; a font digit before blanks is an empty
+    // line the host asked for (a forced break). The name has its font apart.
+    auto add = [&](std::vector<Line>& to, size_t font, size_t text, size_t width) {
+        if (!RTrim(r.substr(font == 9 ? text : font, width + (font == 9 ? 0 : 1))).empty())
+            to.push_back({r[font] - '0', RTrim(r.substr(text, width))});
     };
-    add(name, r[9] - '0', r.substr(10, 29));
-    for (size_t i = 0; i < 3; ++i) add(name, r[39 + 30 * i] - '0', r.substr(40 + 30 * i, 29));
-    for (size_t i = 0; i < 15; ++i) add(block, r[185 + 50 * i] - '0', r.substr(186 + 50 * i, 49));
+    add(name, 9, 10, 29);
+    for (size_t i = 0; i < 3; ++i) add(name, 39 + 30 * i, 40 + 30 * i, 29);
+    for (size_t i = 0; i < 15; ++i) add(block, 185 + 50 * i, 186 + 50 * i, 49);
     const bool sell = r[160] == '1', useBy = r[168] == '1';
     return "{\"plu\":" + std::to_string(num(1, 8)) + ",\"by_piece\":" + Flag(r[137] == '1') +
            ",\"print_sell_date\":" + Flag(sell) + ",\"print_use_by_date\":" + Flag(useBy) +
