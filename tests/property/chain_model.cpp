@@ -227,7 +227,7 @@ std::string Record(const Case& c, const Goods& g, int plu, const std::string& ba
         }
     }
     const bool piece = g.precyzja == 0;
-    const int days = std::min(g.terminW, 999);
+    const int days = std::clamp(g.terminW, 0, 999);  // no shelf life below 0 days
     const bool sell = Param(c, "DigiSM_DataSprzed") != 0;
     const bool useBy = Param(c, "DigiSM_DataWazn") != 0 && days != 0;
     char buf[64];

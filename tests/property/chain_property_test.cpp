@@ -10,6 +10,7 @@
 // time while it fails).
 //
 //   chain_property_test [--cases N] [--seed S] [--only SEED]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -144,28 +145,33 @@ std::vector<std::string> Compare(const Case& c, Protocol p) {
     return bad;
 }
 
-// Drops goods-file lines, then held goods, while the case still fails.
+// Drops goods-file lines (in blocks, halving down to single lines), then held
+// goods, while the case still fails; at most 200 more runs.
+template <class T>
+bool DropWhileFailing(Case& c, std::vector<T> Case::*items, Protocol p, int& budget) {
+    bool dropped = false;
+    for (size_t block = std::max<size_t>((c.*items).size() / 2, 1); block >= 1; block /= 2) {
+        for (size_t i = 0; i + block <= (c.*items).size() && budget > 0;) {
+            Case smaller = c;
+            auto& v = smaller.*items;
+            v.erase(v.begin() + static_cast<long>(i), v.begin() + static_cast<long>(i + block));
+            --budget;
+            if (!Compare(smaller, p).empty()) {
+                c = smaller;
+                dropped = true;
+            } else {
+                i += block;
+            }
+        }
+        if (block == 1) break;
+    }
+    return dropped;
+}
+
 Case Shrink(Case c, Protocol p) {
-    for (bool dropped = true; dropped;) {
-        dropped = false;
-        for (size_t i = 0; i < c.lines.size(); ++i) {
-            Case smaller = c;
-            smaller.lines.erase(smaller.lines.begin() + static_cast<long>(i));
-            if (!Compare(smaller, p).empty()) {
-                c = smaller;
-                dropped = true;
-                --i;
-            }
-        }
-        for (size_t i = 0; i < c.held.size(); ++i) {
-            Case smaller = c;
-            smaller.held.erase(smaller.held.begin() + static_cast<long>(i));
-            if (!Compare(smaller, p).empty()) {
-                c = smaller;
-                dropped = true;
-                --i;
-            }
-        }
+    int budget = 200;
+    while (budget > 0 && (DropWhileFailing(c, &Case::lines, p, budget) |
+                          DropWhileFailing(c, &Case::held, p, budget))) {
     }
     return c;
 }
@@ -203,6 +209,7 @@ int main(int argc, char** argv) {
         seed = static_cast<uint32_t>(only);
         cases = 1;
     }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const auto start = std::chrono::steady_clock::now();
     int passed = 0, failed = 0;
     for (int n = 0; n < cases; ++n) {

@@ -10,13 +10,18 @@ namespace {
 // splitmix64: the same numbers everywhere (std distributions are not).
 class Rng {
   public:
-    explicit Rng(uint64_t seed) : s_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-    uint64_t Next() {
-        uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
+    // The seed is mixed first, so that neighbouring seeds give unrelated cases.
+    explicit Rng(uint64_t seed) : s_(Mix(seed + 0x632BE59BD9B4E019ull)) {}
+    uint64_t Next() { return Mix(s_ += 0x9E3779B97F4A7C15ull); }
+
+  private:
+    static uint64_t Mix(uint64_t z) {
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
+
+  public:
     int Int(int lo, int hi) { return lo + static_cast<int>(Next() % uint64_t(hi - lo + 1)); }
     bool Chance(int percent) { return Int(1, 100) <= percent; }
     template <class T>
@@ -97,7 +102,8 @@ std::string Price(Rng& r, bool small) {
     if (k <= 5) return "0";
     if (k <= 8) return "1";
     if (k <= 12 && !small) return "99999999";
-    if (k <= 15 && !small) return "99999998.5";
+    if (k <= 14 && !small) return "99999998.5";
+    if (k <= 15 && !small) return r.Pick(std::vector<std::string>{"99999999.5", "100000000", "-1"});
     if (k <= 22) return std::to_string(r.Int(0, 99999)) + "." + Digits(r, r.Int(1, 2));
     if (k <= 24) return std::to_string(r.Int(1, 999)) + "zł";
     return std::to_string(r.Int(1, small ? 999999 : 9999999));
@@ -117,6 +123,7 @@ std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>&
     if (k <= 8 && !plus.empty()) plu = r.Pick(plus);
     else if (k <= 11) plu = 0;
     else if (k <= 14) plu = 99999999;
+    else if (k <= 15) plu = r.Chance(50) ? 123456789 : -5;
     else if (k <= 20) plu = r.Int(1, 99999999);
     else plu = r.Int(1, 300);
     plus.push_back(plu);
@@ -155,7 +162,8 @@ std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>&
         Text(r, 40),                       // opis2
         "10.71.11.0",                      // PKWiU
         "",                                // SWW
-        r.Chance(10) ? "14dni" : std::to_string(r.Chance(15) ? r.Int(999, 1500) : r.Int(0, 60)),
+        r.Chance(10) ? r.Pick(std::vector<std::string>{"14dni", "-3", ""})
+                     : std::to_string(r.Chance(15) ? r.Int(999, 1500) : r.Int(0, 60)),
         r.Pick(std::vector<std::string>{"", "-1", "0", "1", "2", "3", "x"}),
         scaled == 1000 && r.Chance(10) ? "abc" : std::to_string(scaled),
         Text(r, 60),  // opis3
@@ -268,6 +276,7 @@ Case GenerateCase(uint32_t seed) {
         if (r.Chance(60) && !plus.empty()) plu = r.Pick(plus);
         else if (r.Chance(50) && !codes.empty()) plu = std::atoi(r.Pick(codes).c_str()) % 100000;
         else plu = r.Int(1, 99999999);
+        if (plu < 0 || plu > 99999999) continue;
         if (!taken[plu]) c.held.push_back(Held(r, plu));
         taken[plu] = true;
     }
