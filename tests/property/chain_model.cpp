@@ -152,9 +152,12 @@ bool Select(const Case& c, const Goods& g, int* plu, std::string* barcode) {
         digits = Fit(digits, ss);
         barcode->clear();
         for (size_t i = 0; i < tpl.size(); ++i) {
-            if (tpl[i] == 'x' && (i == 0 || tpl[i - 1] != 'x')) *barcode += prefix;
-            else if (tpl[i] == 'S' && (i == 0 || tpl[i - 1] != 'S')) *barcode += digits;
-            else if (tpl[i] != 'x' && tpl[i] != 'S') *barcode += '0';
+            if (tpl[i] == 'x' && (i == 0 || tpl[i - 1] != 'x'))
+                *barcode += prefix;
+            else if (tpl[i] == 'S' && (i == 0 || tpl[i - 1] != 'S'))
+                *barcode += digits;
+            else if (tpl[i] != 'x' && tpl[i] != 'S')
+                *barcode += '0';
         }
     } else {
         if (!g.wazony) return false;
@@ -272,8 +275,10 @@ bool FitRecord(const Case& c, const Goods& g, int plu, const std::string& barcod
     const int level = Param(c, "PoziomCen");
     const long double whole = std::round(g.cena[level >= 1 && level <= 3 ? level : 0]);
     char price[32] = "00000000";
-    if (whole >= 0 && whole <= 99999999) std::snprintf(price, sizeof price, "%08.0Lf", whole);
-    else if (g.status != 3) return false;
+    if (whole >= 0 && whole <= 99999999)
+        std::snprintf(price, sizeof price, "%08.0Lf", whole);
+    else if (g.status != 3)
+        return false;
     *record = Record(c, g, plu, barcode, price);
     return true;
 }
@@ -320,15 +325,17 @@ std::string DigiEntry(const std::optional<int>& special, const std::optional<int
     const bool sell = r[160] == '1', useBy = r[168] == '1';
     return "{\"plu\":" + std::to_string(num(1, 8)) + ",\"by_piece\":" + Flag(r[137] == '1') +
            ",\"print_sell_date\":" + Flag(sell) + ",\"print_use_by_date\":" + Flag(useBy) +
-           ",\"print_packed_date\":" + Flag(r[172] == '1') + ",\"print_packed_time\":" +
-           Flag(r.substr(176, 4) == "1000") + ",\"price\":" + std::to_string(num(129, 8)) +
-           ",\"label_format\":" + std::to_string(num(138, 2)) + ",\"barcode_format\":" +
-           std::to_string(num(140, 2)) + ",\"barcode\":\"" + r.substr(142, 14) +
+           ",\"print_packed_date\":" + Flag(r[172] == '1') +
+           ",\"print_packed_time\":" + Flag(r.substr(176, 4) == "1000") +
+           ",\"price\":" + std::to_string(num(129, 8)) +
+           ",\"label_format\":" + std::to_string(num(138, 2)) +
+           ",\"barcode_format\":" + std::to_string(num(140, 2)) + ",\"barcode\":\"" +
+           r.substr(142, 14) +
            "\",\"sell_by_days\":" + (sell ? std::to_string(num(161, 3)) : "null") +
            ",\"use_by_days\":" + (useBy ? std::to_string(num(169, 3)) : "null") +
            ",\"special_message\":" + Optional(special) +
-           ",\"ingredient_number\":" + Optional(ingredient) +
-           ",\"name\":" + JsonLines(name) + ",\"text_block\":" + JsonLines(block) + "}";
+           ",\"ingredient_number\":" + Optional(ingredient) + ",\"name\":" + JsonLines(name) +
+           ",\"text_block\":" + JsonLines(block) + "}";
 }
 
 std::string HeldRecord(const HeldGoods& h) {
@@ -394,8 +401,8 @@ Expected Model(const Case& c) {
                 Select(c, g, &plu, &barcode) && !FitRecord(c, g, plu, barcode, &record);
             if (!record.empty()) e.records.push_back(record);
             if (g.plu != 0 && !unfit)
-                e.result.push_back("PLU;" + std::to_string(g.plu) + ";" +
-                                   std::to_string(g.koldod) + ";" + g.kod + ";" + f[19]);
+                e.result.push_back("PLU;" + std::to_string(g.plu) + ";" + std::to_string(g.koldod) +
+                                   ";" + g.kod + ";" + f[19]);
         }
     } catch (const BadFile&) {
         return Expected{false, {}, {}};
@@ -419,9 +426,7 @@ Table HeldDigi(const Case& c) {
 }
 
 namespace {
-bool Sends(const Case& c, const Expected& e) {
-    return e.success && Param(c, "DigiSM_Zlacze") != 0;
-}
+bool Sends(const Case& c, const Expected& e) { return e.success && Param(c, "DigiSM_Zlacze") != 0; }
 }  // namespace
 
 Table AfterRecords(const Case& c, const Expected& e) {
@@ -429,8 +434,10 @@ Table AfterRecords(const Case& c, const Expected& e) {
     if (!Sends(c, e)) return t;
     for (const std::string& r : e.records) {
         const int plu = std::atoi(r.substr(1, 8).c_str());
-        if (r[0] == '1') t.erase(plu);
-        else t[plu] = r;
+        if (r[0] == '1')
+            t.erase(plu);
+        else
+            t[plu] = r;
     }
     return t;
 }
@@ -440,8 +447,10 @@ Table AfterDigi(const Case& c, const Expected& e) {
     if (!Sends(c, e)) return t;
     for (const std::string& r : e.records) {
         const int plu = std::atoi(r.substr(1, 8).c_str());
-        if (r[0] == '1') t.erase(plu);
-        else t[plu] = DigiEntry(c.specialMessage, c.ingredientNumber, r);
+        if (r[0] == '1')
+            t.erase(plu);
+        else
+            t[plu] = DigiEntry(c.specialMessage, c.ingredientNumber, r);
     }
     return t;
 }

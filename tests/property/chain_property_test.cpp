@@ -44,8 +44,8 @@ struct Observed {
 };
 
 void WriteProfile(const Device& d, const Case& c, const std::string& address) {
-    std::string text = "[device]\nname = Waga testowa\nexchange_dir = " + d.Exchange().string() +
-                       "\n";
+    std::string text =
+        "[device]\nname = Waga testowa\nexchange_dir = " + d.Exchange().string() + "\n";
     for (size_t i = 0; i < c.formats.size(); ++i)
         text += "format." + std::to_string(i + 1) + " = " + c.formats[i] + "\n";
     text += "\n[parameters]\nDigiSM_AdresIP = " + address + "\n";
@@ -79,10 +79,11 @@ Observed RunChain(const Case& c, Protocol p) {
         auto number = [](const std::optional<int>& v) {
             return v ? std::to_string(*v) : std::string("none");
         };
-        WriteFile(d.File("sm_eth.cfg"), "[Scale]\r\nProtocol=digi\r\nCodePage=" + c.codePage +
-                                            "\r\nTimeoutMs=5000\r\nTries=1\r\nSpecialMessage=" +
-                                            number(c.specialMessage) + "\r\nIngredientNumber=" +
-                                            number(c.ingredientNumber) + "\r\n");
+        WriteFile(
+            d.File("sm_eth.cfg"),
+            "[Scale]\r\nProtocol=digi\r\nCodePage=" + c.codePage +
+                "\r\nTimeoutMs=5000\r\nTries=1\r\nSpecialMessage=" + number(c.specialMessage) +
+                "\r\nIngredientNumber=" + number(c.ingredientNumber) + "\r\n");
     } else {
         WriteFile(scaleDir / "state.txt", RecordStateFile(c));
     }
@@ -124,9 +125,12 @@ std::vector<std::string> Compare(const Case& c, Protocol p) {
     if (e.success) {
         std::string want;
         for (const std::string& l : e.result) want += l + "\r\n";
-        if (o.run.exit_code != 0) bad.push_back("the export failed; the model expects success");
-        else if (!o.hasResult) bad.push_back("no wynik.exp");
-        else if (o.result != want) bad.push_back("wynik.exp differs " + Difference(want, o.result));
+        if (o.run.exit_code != 0)
+            bad.push_back("the export failed; the model expects success");
+        else if (!o.hasResult)
+            bad.push_back("no wynik.exp");
+        else if (o.result != want)
+            bad.push_back("wynik.exp differs " + Difference(want, o.result));
     } else {
         if (o.run.exit_code == 0) bad.push_back("the export succeeded; a goods line is malformed");
         if (o.hasResult) bad.push_back("a failed export wrote wynik.exp");
@@ -134,7 +138,8 @@ std::vector<std::string> Compare(const Case& c, Protocol p) {
     const Table want = p == Protocol::kDigi ? AfterDigi(c, e) : AfterRecords(c, e);
     for (const auto& [plu, entry] : want) {
         auto it = o.table.find(plu);
-        if (it == o.table.end()) bad.push_back("PLU " + std::to_string(plu) + " missing");
+        if (it == o.table.end())
+            bad.push_back("PLU " + std::to_string(plu) + " missing");
         else if (it->second != entry)
             bad.push_back("PLU " + std::to_string(plu) + " differs " +
                           Difference(entry, it->second, p == Protocol::kDigi));
@@ -197,9 +202,12 @@ int main(int argc, char** argv) {
     uint32_t seed = 20261209;
     long only = -1;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--cases")) cases = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = static_cast<uint32_t>(std::atol(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--only")) only = std::atol(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--cases"))
+            cases = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--seed"))
+            seed = static_cast<uint32_t>(std::atol(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--only"))
+            only = std::atol(argv[i + 1]);
         else {
             std::fprintf(stderr, "usage: %s [--cases N] [--seed S] [--only SEED]\n", argv[0]);
             return 2;

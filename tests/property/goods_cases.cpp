@@ -37,10 +37,11 @@ const std::vector<std::string>& Words() {
     static const std::vector<std::string> words = [] {
         std::vector<std::string> w;
         for (const char* u :
-             {"Szynka", "wiejska", "wędzona", "Kiełbasa", "krakowska", "Ser", "żółty", "Bułka",
-              "kajzerka", "Pączek", "z", "różą", "Śledź", "w", "śmietanie", "Twaróg", "półtłusty",
-              "Łosoś", "Żurek", "ĄĘŚĆŹŃÓŁŻ", "gęś", "źdźbło", "miód", "Filet", "kurczaka",
-              "100%", "1,5", "kg", "\"Extra\"", "a\\b", "Skład:", "mąka", "sól", "&", "x&y"})
+             {"Szynka",    "wiejska",  "wędzona",   "Kiełbasa", "krakowska", "Ser",       "żółty",
+              "Bułka",     "kajzerka", "Pączek",    "z",        "różą",      "Śledź",     "w",
+              "śmietanie", "Twaróg",   "półtłusty", "Łosoś",    "Żurek",     "ĄĘŚĆŹŃÓŁŻ", "gęś",
+              "źdźbło",    "miód",     "Filet",     "kurczaka", "100%",      "1,5",       "kg",
+              "\"Extra\"", "a\\b",     "Skład:",    "mąka",     "sól",       "&",         "x&y"})
             w.push_back(krv::Utf8ToCp1250(u));
         return w;
     }();
@@ -73,13 +74,17 @@ const std::vector<std::string> kTemplates = {"28SSSSS?????K", "27GGSSSS????K", "
 std::string FullCode(Rng& r) {
     std::string code;
     for (char c : r.Pick(kTemplates)) {
-        if (c >= '0' && c <= '9') code += c;
-        else if (c == '?') code += '?';
-        else if (c == 'K') code += r.Chance(50) ? '?' : static_cast<char>('0' + r.Int(0, 9));
-        else code += static_cast<char>('0' + r.Int(c == 'S' ? 0 : 0, 9));
+        if (c >= '0' && c <= '9')
+            code += c;
+        else if (c == '?')
+            code += '?';
+        else if (c == 'K')
+            code += r.Chance(50) ? '?' : static_cast<char>('0' + r.Int(0, 9));
+        else
+            code += static_cast<char>('0' + r.Int(c == 'S' ? 0 : 0, 9));
     }
-    if (r.Chance(8)) code = code.substr(0, 12);              // too short
-    if (r.Chance(5)) code += "0";                             // too long
+    if (r.Chance(8)) code = code.substr(0, 12);                  // too short
+    if (r.Chance(5)) code += "0";                                // too long
     if (r.Chance(5)) code = std::string("21") + code.substr(2);  // no template
     return code;
 }
@@ -120,17 +125,24 @@ std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>&
     static const char* kStatus[] = {"DOD", "AKT", "CEN", "USU"};
     int plu;
     int k = r.Int(1, 100);
-    if (k <= 8 && !plus.empty()) plu = r.Pick(plus);
-    else if (k <= 11) plu = 0;
-    else if (k <= 14) plu = 99999999;
-    else if (k <= 15) plu = r.Chance(50) ? 123456789 : -5;
-    else if (k <= 20) plu = r.Int(1, 99999999);
-    else plu = r.Int(1, 300);
+    if (k <= 8 && !plus.empty())
+        plu = r.Pick(plus);
+    else if (k <= 11)
+        plu = 0;
+    else if (k <= 14)
+        plu = 99999999;
+    else if (k <= 15)
+        plu = r.Chance(50) ? 123456789 : -5;
+    else if (k <= 20)
+        plu = r.Int(1, 99999999);
+    else
+        plu = r.Int(1, 300);
     plus.push_back(plu);
     std::string code = Code(r, codes);
     codes.push_back(code);
     const bool weighed = r.Chance(50);
-    const int scaled = r.Chance(80) ? 1000 : r.Pick(std::vector<int>{0, 1, 250, 500, 999, 1500, 2000});
+    const int scaled =
+        r.Chance(80) ? 1000 : r.Pick(std::vector<int>{0, 1, 250, 500, 999, 1500, 2000});
     const bool small = scaled > 1000;
     std::vector<std::string> f = {"PLU",
                                   std::to_string(plu),
@@ -153,8 +165,10 @@ std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>&
                                   std::to_string(r.Int(0, 20)),
                                   kStatus[r.Int(0, 3)]};
     if (poison) {
-        if (r.Chance(50)) f[19] = r.Chance(50) ? "akt" : "NIC";
-        else f[11] = r.Chance(50) ? "X" : "";
+        if (r.Chance(50))
+            f[19] = r.Chance(50) ? "akt" : "NIC";
+        else
+            f[11] = r.Chance(50) ? "X" : "";
     }
     // The optional tail, cut anywhere.
     std::vector<std::string> tail = {
@@ -232,15 +246,14 @@ Case GenerateCase(uint32_t seed) {
     p["DigiSM_KodKonc"] = std::to_string(to);
     p["DigiSM_PrzedrWagowy"] = std::to_string(r.Int(21, 99));
     static const std::vector<int> kComposable = {0, 2, 3, 4, 7, 8, 12, 13, 14, 16, 17, 20};
-    p["DigiSM_FormatKodu"] = std::to_string(p["DigiSM_KodyKD"] == "1" && r.Chance(30)
-                                                ? r.Int(0, 20)
-                                                : r.Pick(kComposable));
+    p["DigiSM_FormatKodu"] = std::to_string(
+        p["DigiSM_KodyKD"] == "1" && r.Chance(30) ? r.Int(0, 20) : r.Pick(kComposable));
     p["DigiSM_FormatEtyk"] = std::to_string(r.Int(0, 24));
     p["DigiSM_RozmiarCzcionki"] = std::to_string(r.Int(0, 9));
     p["DigiSM_RozmiarCzcionkiOpis"] = std::to_string(r.Int(0, 9));
-    for (const char* name : {"DigiSM_DataSprzed", "DigiSM_DataWazn", "DigiSM_DataPakow",
-                             "DigiSM_GodzinaPakow", "DigiSM_EksportujOpisy",
-                             "DigiSM_DescriptionMode"})
+    for (const char* name :
+         {"DigiSM_DataSprzed", "DigiSM_DataWazn", "DigiSM_DataPakow", "DigiSM_GodzinaPakow",
+          "DigiSM_EksportujOpisy", "DigiSM_DescriptionMode"})
         p[name] = flag(50);
     for (const char* name : {"DigiSMDesc1", "DigiSMDesc2", "DigiSMDesc3", "DigiSMDesc4"})
         p[name] = flag(60);
@@ -265,17 +278,19 @@ Case GenerateCase(uint32_t seed) {
     if (r.Chance(70)) c.lines.push_back(krv::Utf8ToCp1250("# Eksport towarów"));
     for (int i = 0; i <= goods; ++i) {
         while (r.Chance(25)) c.lines.push_back(OtherLine(r));
-        if (i < goods || i == poisonAt)
-            c.lines.push_back(GoodsLine(r, codes, plus, i == poisonAt));
+        if (i < goods || i == poisonAt) c.lines.push_back(GoodsLine(r, codes, plus, i == poisonAt));
     }
 
     // The scale's table: some of the numbers the goods may land on, some others.
     std::map<int, bool> taken;
     for (int n = r.Int(0, 12); n > 0; --n) {
         int plu;
-        if (r.Chance(60) && !plus.empty()) plu = r.Pick(plus);
-        else if (r.Chance(50) && !codes.empty()) plu = std::atoi(r.Pick(codes).c_str()) % 100000;
-        else plu = r.Int(1, 99999999);
+        if (r.Chance(60) && !plus.empty())
+            plu = r.Pick(plus);
+        else if (r.Chance(50) && !codes.empty())
+            plu = std::atoi(r.Pick(codes).c_str()) % 100000;
+        else
+            plu = r.Int(1, 99999999);
         if (plu < 0 || plu > 99999999) continue;
         if (!taken[plu]) c.held.push_back(Held(r, plu));
         taken[plu] = true;

@@ -33,9 +33,9 @@ struct HeldGoods {
 
 struct Case {
     uint32_t seed = 0;
-    std::map<std::string, std::string> params;  // the catalogue's, by name
-    std::vector<std::string> formats;           // weighted-code formats (format.N)
-    std::string codePage;                       // of the DIGI scale
+    std::map<std::string, std::string> params;            // the catalogue's, by name
+    std::vector<std::string> formats;                     // weighted-code formats (format.N)
+    std::string codePage;                                 // of the DIGI scale
     std::optional<int> specialMessage, ingredientNumber;  // sm_eth.cfg
     std::vector<HeldGoods> held;
     std::vector<std::string> lines;  // the goods file, Windows-1250, no line ends
