@@ -273,7 +273,8 @@ bool FitRecord(const Case& c, const Goods& g, int plu, const std::string& barcod
     }
     if (plu < 0 || plu > 99999999) return false;
     const int level = Param(c, "PoziomCen");
-    const long double whole = std::round(g.cena[level >= 1 && level <= 3 ? level : 0]);
+    // + 0 turns a price that rounds to -0 into 0.
+    const long double whole = std::round(g.cena[level >= 1 && level <= 3 ? level : 0]) + 0.0L;
     char price[32] = "00000000";
     if (whole >= 0 && whole <= 99999999)
         std::snprintf(price, sizeof price, "%08.0Lf", whole);

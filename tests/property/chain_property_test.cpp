@@ -39,6 +39,8 @@ struct Observed {
     Outcome run;
     bool hasResult = false;
     std::string result;
+    bool hasPluFile = false;
+    std::string pluFile;  // digism.exp
     Table table;
     std::string problem;  // the chain could not be run at all
 };
@@ -98,6 +100,8 @@ Observed RunChain(const Case& c, Protocol p) {
     sim.Stop();
     o.hasResult = fs::exists(d.File("wynik.exp"));
     o.result = ReadFile(d.File("wynik.exp"));
+    o.hasPluFile = fs::exists(d.File("digism.exp"));
+    o.pluFile = ReadFile(d.File("digism.exp"));
     if (p == Protocol::kDigi) {
         o.table = DigiDump(scaleDir / "scale.json");
     } else {
@@ -117,9 +121,19 @@ std::string Difference(const std::string& want, const std::string& got, bool utf
            show(got.substr(from, 120));
 }
 
+// What the cases covered, to show that they reach the scale.
+struct Coverage {
+    int exports = 0, failures = 0, records = 0, deletes = 0, plus = 0;
+} coverage;
+
 std::vector<std::string> Compare(const Case& c, Protocol p) {
     const Expected e = Model(c);
     const Observed o = RunChain(c, p);
+    ++coverage.exports;
+    coverage.failures += e.success ? 0 : 1;
+    coverage.records += static_cast<int>(e.records.size());
+    for (const std::string& r : e.records) coverage.deletes += r[0] == '1' ? 1 : 0;
+    coverage.plus += static_cast<int>(o.table.size());
     std::vector<std::string> bad;
     if (!o.problem.empty()) return {o.problem};
     if (e.success) {
@@ -131,6 +145,12 @@ std::vector<std::string> Compare(const Case& c, Protocol p) {
             bad.push_back("no wynik.exp");
         else if (o.result != want)
             bad.push_back("wynik.exp differs " + Difference(want, o.result));
+        std::string file;
+        for (const std::string& r : e.records) file += r + "\r\n";
+        if (e.records.empty() && o.hasPluFile)
+            bad.push_back("digism.exp written with no record");
+        else if (o.pluFile != file)
+            bad.push_back("digism.exp differs " + Difference(file, o.pluFile));
     } else {
         if (o.run.exit_code == 0) bad.push_back("the export succeeded; a goods line is malformed");
         if (o.hasResult) bad.push_back("a failed export wrote wynik.exp");
@@ -235,6 +255,10 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("chain property: %d cases from seed %u, both protocols, %.1f s\n", cases, seed,
                 seconds);
+    std::printf(
+        "chain property: %d exports (%d of a malformed file), %d PLU records written "
+        "(%d deletes), %d PLUs compared\n",
+        coverage.exports, coverage.failures, coverage.records, coverage.deletes, coverage.plus);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

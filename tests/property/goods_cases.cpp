@@ -89,10 +89,10 @@ std::string FullCode(Rng& r) {
     return code;
 }
 
-std::string Code(Rng& r, const std::vector<std::string>& earlier) {
+std::string Code(Rng& r, const std::vector<std::string>& earlier, bool fullCodes) {
     int k = r.Int(1, 100);
     if (k <= 8 && !earlier.empty()) return r.Pick(earlier);  // duplicate
-    if (k <= 30) return FullCode(r);
+    if (k <= (fullCodes ? 70 : 20)) return FullCode(r);
     if (k <= 33) return "";
     if (k <= 35) return "12A";
     if (k <= 42) return Digits(r, r.Int(6, 13));  // longer than short codes go
@@ -120,8 +120,8 @@ std::string Bool(Rng& r, bool value) {
     return krv::Utf8ToCp1250(value ? kTrue[r.Int(0, 2)] : kFalse[r.Int(0, 2)]);
 }
 
-std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>& plus,
-                      bool poison) {
+std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>& plus, bool poison,
+                      bool fullCodes) {
     static const char* kStatus[] = {"DOD", "AKT", "CEN", "USU"};
     int plu;
     int k = r.Int(1, 100);
@@ -138,9 +138,9 @@ std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>&
     else
         plu = r.Int(1, 300);
     plus.push_back(plu);
-    std::string code = Code(r, codes);
+    std::string code = Code(r, codes, fullCodes);
     codes.push_back(code);
-    const bool weighed = r.Chance(50);
+    const bool weighed = r.Chance(fullCodes ? 75 : 50);
     const int scaled =
         r.Chance(80) ? 1000 : r.Pick(std::vector<int>{0, 1, 250, 500, 999, 1500, 2000});
     const bool small = scaled > 1000;
@@ -240,8 +240,8 @@ Case GenerateCase(uint32_t seed) {
     p["DigiSM_Zlacze"] = r.Chance(5) ? "0" : "1";
     p["DigiSM_SkadPlu"] = flag(50);
     p["DigiSM_KodyKD"] = flag(50);
-    int from = r.Chance(60) ? 1 : r.Int(1, 500);
-    int to = r.Chance(50) ? 99999 : r.Int(1, 1000);
+    int from = r.Chance(75) ? 1 : r.Int(1, 500);
+    int to = r.Chance(70) ? 99999 : r.Int(1, 1000);
     p["DigiSM_KodPocz"] = std::to_string(from);
     p["DigiSM_KodKonc"] = std::to_string(to);
     p["DigiSM_PrzedrWagowy"] = std::to_string(r.Int(21, 99));
@@ -278,7 +278,8 @@ Case GenerateCase(uint32_t seed) {
     if (r.Chance(70)) c.lines.push_back(krv::Utf8ToCp1250("# Eksport towarów"));
     for (int i = 0; i <= goods; ++i) {
         while (r.Chance(25)) c.lines.push_back(OtherLine(r));
-        if (i < goods || i == poisonAt) c.lines.push_back(GoodsLine(r, codes, plus, i == poisonAt));
+        if (i < goods || i == poisonAt)
+            c.lines.push_back(GoodsLine(r, codes, plus, i == poisonAt, p["DigiSM_KodyKD"] == "1"));
     }
 
     // The scale's table: some of the numbers the goods may land on, some others.
