@@ -94,7 +94,7 @@ Observed RunChain(const Case& c, Protocol p) {
         return o;
     }
     WriteProfile(d, c, sim.Address());
-    d.WriteGoods(GoodsFile(c.lines));
+    d.WriteGoods(GoodsFile(c));
     d.InstallStandIn();
     o.run = d.Krvhost({"export"}, 60000);
     sim.Stop();

@@ -189,9 +189,9 @@ std::string GoodsLine(Rng& r, std::vector<std::string>& codes, std::vector<int>&
     if (scaled != 1000) f.insert(f.end(), tail.begin(), tail.begin() + 7);
     size_t keep = static_cast<size_t>(r.Int(0, static_cast<int>(tail.size())));
     for (size_t i = f.size() - 20; i < keep; ++i) f.push_back(tail[i]);
-    std::string line;
+    std::string line = r.Chance(5) ? " " : "";  // blanks around a line are dropped
     for (size_t i = 0; i < f.size(); ++i) line += (i ? ";" : "") + f[i];
-    return line;
+    return line + (r.Chance(5) ? "  " : "");
 }
 
 std::string OtherLine(Rng& r) {
@@ -271,6 +271,7 @@ Case GenerateCase(uint32_t seed) {
     if (!r.Chance(20)) c.ingredientNumber = r.Int(0, 255);
 
     c.poisoned = r.Chance(3);
+    if (r.Chance(15)) c.lineEnd = "\n";
     const int goods = r.Chance(5) ? 0 : r.Int(1, 30);
     const int poisonAt = c.poisoned ? r.Int(0, goods) : -1;
     std::vector<std::string> codes;
@@ -299,9 +300,9 @@ Case GenerateCase(uint32_t seed) {
     return c;
 }
 
-std::string GoodsFile(const std::vector<std::string>& lines) {
+std::string GoodsFile(const Case& c) {
     std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
+    for (const std::string& l : c.lines) out += l + c.lineEnd;
     return out;
 }
 

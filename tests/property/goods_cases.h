@@ -40,11 +40,12 @@ struct Case {
     std::vector<HeldGoods> held;
     std::vector<std::string> lines;  // the goods file, Windows-1250, no line ends
     bool poisoned = false;           // a malformed goods line is among them
+    std::string lineEnd = "\r\n";    // some hosts end lines with LF alone
 };
 
 Case GenerateCase(uint32_t seed);
 
-// The goods file as written: the lines with CR LF.
-std::string GoodsFile(const std::vector<std::string>& lines);
+// The goods file as written: the lines with their line ends.
+std::string GoodsFile(const Case& c);
 
 }  // namespace krv::prop
