@@ -8,7 +8,7 @@
 
 #include "support/cp1250.h"
 
-namespace krv::prop {
+namespace krv::test::chain {
 namespace {
 
 struct BadFile : std::runtime_error {
@@ -478,4 +478,4 @@ std::string DigiStateFile(const Case& c) {
     return out;
 }
 
-}  // namespace krv::prop
+}  // namespace krv::test::chain

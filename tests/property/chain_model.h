@@ -15,7 +15,7 @@
 
 #include "goods_cases.h"
 
-namespace krv::prop {
+namespace krv::test::chain {
 
 struct Expected {
     bool success = true;
@@ -38,4 +38,4 @@ Table AfterDigi(const Case& c, const Expected& e);
 std::string RecordStateFile(const Case& c);
 std::string DigiStateFile(const Case& c);
 
-}  // namespace krv::prop
+}  // namespace krv::test::chain

@@ -22,7 +22,7 @@
 #include "chain_model.h"
 #include "goods_cases.h"
 
-namespace krv::prop {
+namespace krv::test::chain {
 namespace {
 
 namespace fs = std::filesystem;
@@ -214,10 +214,10 @@ void Report(const Case& c, Protocol p, const std::vector<std::string>& bad) {
 }
 
 }  // namespace
-}  // namespace krv::prop
+}  // namespace krv::test::chain
 
 int main(int argc, char** argv) {
-    using namespace krv::prop;
+    using namespace krv::test::chain;
     int cases = 100;
     uint32_t seed = 20261209;
     long only = -1;

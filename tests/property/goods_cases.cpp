@@ -4,7 +4,7 @@
 
 #include "support/cp1250.h"
 
-namespace krv::prop {
+namespace krv::test::chain {
 namespace {
 
 // splitmix64: the same numbers everywhere (std distributions are not).
@@ -306,4 +306,4 @@ std::string GoodsFile(const Case& c) {
     return out;
 }
 
-}  // namespace krv::prop
+}  // namespace krv::test::chain

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace krv::prop {
+namespace krv::test::chain {
 
 // A goods item the scale holds before the export (both protocols).
 struct HeldGoods {
@@ -48,4 +48,4 @@ Case GenerateCase(uint32_t seed);
 // The goods file as written: the lines with their line ends.
 std::string GoodsFile(const Case& c);
 
-}  // namespace krv::prop
+}  // namespace krv::test::chain
