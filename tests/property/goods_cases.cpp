@@ -73,6 +73,7 @@ const std::vector<std::string> kTemplates = {"28SSSSS?????K", "27GGSSSS????K", "
 // in the variable part; the check digits either way.
 std::string FullCode(Rng& r) {
     std::string code;
+    const bool noNumber = r.Chance(5);  // goods digits all 0
     for (char c : r.Pick(kTemplates)) {
         if (c >= '0' && c <= '9')
             code += c;
@@ -81,7 +82,7 @@ std::string FullCode(Rng& r) {
         else if (c == 'K')
             code += r.Chance(50) ? '?' : static_cast<char>('0' + r.Int(0, 9));
         else
-            code += static_cast<char>('0' + r.Int(c == 'S' ? 0 : 0, 9));
+            code += c == 'S' && noNumber ? '0' : static_cast<char>('0' + r.Int(0, 9));
     }
     if (r.Chance(8)) code = code.substr(0, 12);                  // too short
     if (r.Chance(5)) code += "0";                                // too long
