@@ -4,9 +4,14 @@
 // goods file as the layout says, decides which goods the scale must get, builds
 // each PLU record, applies the records in file order to the table the scale
 // held before (a write replaces, a delete removes, nothing else changes), and
-// names the result lines the host must get back. A malformed goods line, or a
-// goods item whose number does not fit the record, fails the whole export:
-// then the scale keeps its table and no result is written.
+// names the result lines the host must get back. A malformed goods line (a
+// status word other than the four, a bad flag or number) fails the whole
+// export: then the scale keeps its table and no result is written. A goods
+// item the scale would take but whose short code, PLU number or price does not
+// fit its field is left out and not confirmed (a delete needs no price);
+// prices round half away from zero; shelf lives lie within 0 to 999 days. On
+// a DIGI scale a line of spaces is no line, while a font digit before blanks
+// is an empty line the host asked for.
 #pragma once
 
 #include <map>

@@ -4,10 +4,11 @@
 // loading the library, digism.exp, the SM_eth stand-in, scale_sim on
 // 127.0.0.1 holding goods already — once in our line protocol and once in the
 // DIGI protocol, and compares the simulator's table (the records it keeps, or
-// its decoded JSON dump) and wynik.exp with the independent model
+// its decoded JSON dump), digism.exp and wynik.exp with the independent model
 // (chain_model.h), record by record and field by field. A mismatch prints the
-// seed and the smallest goods file that still shows it (lines dropped one at a
-// time while it fails).
+// seed and the smallest goods file that still shows it (lines dropped in
+// blocks, then one at a time, while it fails). Each export starts its own
+// simulator (a few milliseconds); 300 cases take about 1.5 minutes here.
 //
 //   chain_property_test [--cases N] [--seed S] [--only SEED]
 #include <algorithm>
