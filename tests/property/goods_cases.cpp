@@ -207,9 +207,11 @@ std::string OtherLine(Rng& r) {
         case 7:
             return std::string(r.Chance(50) ? "KON" : "KONA") + ";" +
                    std::to_string(r.Int(1, 999)) + ";" + Text(r, 30) +
-                   ";Skrót;Długa 5;00-950;Łódź;123;5260001234;" + Digits(r, 13) + ";" +
-                   (r.Chance(50) ? "2027-12-31" : "2026-01-15 10:00:00") + ";" +
-                   Bool(r, r.Chance(50)) + ";5.5;2" + (r.Chance(50) ? ";100" : "");
+                   ";Skrót;Długa 5;00-950;Łódź;123;5260001234;" +
+                   (r.Chance(30) ? std::string(";")  // no card, no expiry date
+                                 : Digits(r, 13) + ";" +
+                                       (r.Chance(50) ? "2027-12-31" : "2026-01-15 10:00:00")) +
+                   ";" + Bool(r, r.Chance(50)) + ";5.5;2" + (r.Chance(50) ? ";100" : "");
         case 8: return "OPER;1;Kowalski;1;ID1;" + Digits(r, 8);
         case 9: return "WAL;EUR;Euro;43125;F;T";
         case 10: return r.Chance(50) ? "ASS;3;Nabiał" : "EURO;43125";
