@@ -264,7 +264,7 @@ Case GenerateCase(uint32_t seed) {
     p["DigiSM_SubgroupOnly"] = flag(15);
     p["DigiSM_Subgroup"] = r.Chance(20) ? "" : std::to_string(r.Int(0, 12));
     p["DigiSM_HideDrv"] = "1";
-    p["DigiSM_Timeout"] = "20";
+    p["DigiSM_Timeout"] = "60";
 
     std::vector<std::string> pool = kTemplates;
     for (int n = r.Int(0, 4); n > 0; --n) c.formats.push_back(r.Pick(pool));
