@@ -138,7 +138,6 @@ int Param(const Case& c, const std::string& name) {
 bool Select(const Case& c, const Goods& g, int* plu, std::string* barcode) {
     const bool shortCodes = Param(c, "DigiSM_KodyKD") == 0;
     std::string group;
-    bool parsed = false;
     if (shortCodes) {
         if (g.kod.size() > 10) return false;
         const int value = IntegerOr(g.kod, 0);
@@ -165,11 +164,11 @@ bool Select(const Case& c, const Goods& g, int* plu, std::string* barcode) {
         std::replace(barcode->begin(), barcode->end(), '?', '0');
         if (barcode->size() != 13) return false;
     }
-    if (Param(c, "DigiSM_SkadPlu") == 0) {
-        *plu = g.plu;
-    } else if (shortCodes) {
-        *plu = IntegerOr(g.kod, 0);
-    } else {
+    // The weighted-code formats give the goods digits (for the PLU number)
+    // and the group digits (for the subgroup filter, whenever it is on).
+    const bool filter = Param(c, "DigiSM_SubgroupOnly") != 0 && !shortCodes;
+    std::string digits;
+    if (!shortCodes && (Param(c, "DigiSM_SkadPlu") != 0 || filter)) {
         const std::string* tpl = nullptr;
         for (const std::string& t : c.formats)
             if (t.compare(0, 2, g.kod, 0, 2) == 0) {
@@ -177,18 +176,18 @@ bool Select(const Case& c, const Goods& g, int* plu, std::string* barcode) {
                 break;
             }
         if (!tpl) return false;
-        std::string s;
         for (size_t i = 2; i < 13; ++i) {
-            if ((*tpl)[i] == 'S') s += g.kod[i];
+            if ((*tpl)[i] == 'S') digits += g.kod[i];
             if ((*tpl)[i] == 'G') group += g.kod[i];
         }
-        parsed = true;
-        *plu = IntegerOr(s, 0);
     }
-    if (Param(c, "DigiSM_SubgroupOnly") != 0 && !shortCodes) {
+    if (Param(c, "DigiSM_SkadPlu") == 0)
+        *plu = g.plu;
+    else
+        *plu = IntegerOr(shortCodes ? g.kod : digits, 0);
+    if (filter) {
         int value;
-        if (!parsed || group.empty() || !WholeNumber(group, &value) ||
-            value != Param(c, "DigiSM_Subgroup"))
+        if (group.empty() || !WholeNumber(group, &value) || value != Param(c, "DigiSM_Subgroup"))
             return false;
     }
     return true;

@@ -11,7 +11,8 @@
 // fit its field is left out and not confirmed (a delete needs no price);
 // prices round half away from zero; shelf lives lie within 0 to 999 days. On
 // a DIGI scale a line of spaces is no line, while a font digit before blanks
-// is an empty line the host asked for.
+// is an empty line the host asked for. The group digits of a full code are
+// read whenever the subgroup filter is on, whatever gives the PLU number.
 #pragma once
 
 #include <map>
