@@ -58,7 +58,8 @@ void Entry(std::ostream& o, const host::CatalogueEntry& pl, const host::Catalogu
         }
         o << "\n";
     }
-    for (const auto& [field, text] : note->fields) {
+    for (const auto& entry : note->fields) {
+        const std::string& field = entry.first;  // clang 14 captures no structured binding
         const bool known =
             field == "what" || field == "when" || (field.rfind("choice ", 0) == 0 && [&] {
                 long long n = 0;
