@@ -69,9 +69,10 @@ check() {
 manual_files() {
     local prefix="$1"
     [[ -d "$ROOT/docs" ]] || return 0
-    (cd "$ROOT/docs" && find . -type f \( -name '*.md' -o -name '*.html' -o -name '*.txt' \
-        -o -name '*.pdf' -o -name '*.png' -o -name '*.svg' -o -name '*.1' \) | sed "s|^\./|$prefix|" |
-        LC_ALL=C sort)
+    # docs/src holds the notes the generated pages are made from: not installed.
+    (cd "$ROOT/docs" && find . -path ./src -prune -o -type f \( -name '*.md' -o -name '*.html' \
+        -o -name '*.txt' -o -name '*.pdf' -o -name '*.png' -o -name '*.svg' -o -name '*.1' \) \
+        -print | sed "s|^\./|$prefix|" | LC_ALL=C sort)
 }
 
 # The Linux install tree at TOP works where it lies: krvhost finds the library,
