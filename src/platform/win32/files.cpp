@@ -133,11 +133,22 @@ bool CommitReplacement(const std::string& temp, const std::string& path, bool du
                        std::string* error) {
     // No MOVEFILE_COPY_ALLOWED: a copy would not be one step.
     DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-    if (!::MoveFileExW(Widen(temp).c_str(), Widen(path).c_str(), flags)) {
-        SetError(error);
-        return false;
+    if (::MoveFileExW(Widen(temp).c_str(), Widen(path).c_str(), flags)) return true;
+    DWORD cause = ::GetLastError();
+    if (error) *error = win32::ErrorText(cause);
+    // A written-through move can fail once the file has moved (its flush
+    // failed): a name that may not survive is no commit, so the file is
+    // withdrawn, as on the other systems, and the caller keeps its data.
+    if (durable && Attributes(temp) == INVALID_FILE_ATTRIBUTES &&
+        ::GetLastError() == ERROR_FILE_NOT_FOUND && FileExists(path)) {
+        bool removed = ::DeleteFileW(Widen(path).c_str()) != 0;
+        if (error)
+            *error += removed ? ", so the file was removed again"
+                              : ", and the file could not be removed again (" +
+                                    win32::ErrorText(::GetLastError()) + ")";
     }
-    return true;
+    ::SetLastError(cause);
+    return false;
 }
 
 bool CreateDirectories(const std::string& path) {
