@@ -143,6 +143,15 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+FileProbe ProbeFile(const std::string& path, std::string* reason) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? FileProbe::kAbsent : FileProbe::kFile;
+    if (errno == ENOENT || errno == ENOTDIR) return FileProbe::kAbsent;
+    SetError(reason);
+    return FileProbe::kUnknown;
+}
+
 bool DirectoryExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -117,6 +117,19 @@ bool FileExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+FileProbe ProbeFile(const std::string& path, std::string* reason) {
+    DWORD a = Attributes(path);
+    if (a != INVALID_FILE_ATTRIBUTES)
+        return (a & FILE_ATTRIBUTE_DIRECTORY) ? FileProbe::kAbsent : FileProbe::kFile;
+    switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_INVALID_DRIVE: return FileProbe::kAbsent;
+        default: SetError(reason); return FileProbe::kUnknown;
+    }
+}
+
 bool DirectoryExists(const std::string& path) {
     DWORD a = Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
