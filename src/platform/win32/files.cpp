@@ -125,7 +125,8 @@ FileProbe ProbeFile(const std::string& path, std::string* reason) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_NAME:
-        case ERROR_INVALID_DRIVE: return FileProbe::kAbsent;
+        case ERROR_INVALID_DRIVE:
+        case ERROR_DIRECTORY: return FileProbe::kAbsent;
         default: SetError(reason); return FileProbe::kUnknown;
     }
 }
