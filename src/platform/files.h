@@ -53,6 +53,13 @@ class RawFile {
 
 // True when the path names an existing ordinary file (not a directory).
 bool FileExists(const std::string& path);
+// What a file test found: an ordinary file; no ordinary file (nothing there,
+// or a directory, where FileExists says false); or nothing certain, because
+// the system could not examine the path (an I/O error, no right to look).
+enum class FileProbe { kFile, kAbsent, kUnknown };
+// FileExists for callers that must not take a failed test for a missing
+// file: kUnknown puts the system's reason into *reason.
+FileProbe ProbeFile(const std::string& path, std::string* reason);
 // True when the path names an existing directory.
 bool DirectoryExists(const std::string& path);
 // Deletes a file; false when it could not be deleted (a missing file included).
@@ -71,6 +78,10 @@ std::string TemporaryPathFor(const std::string& path);
 // rename; MoveFileExW with MOVEFILE_REPLACE_EXISTING). With `durable` the new
 // name itself survives a power cut too (the folder is flushed on POSIX, the
 // move written through on Windows); the caller has synced the file's data.
+// When that last step fails, the file has already replaced the old one: it
+// is removed again (the error says so), so that a failure never leaves a
+// file a reader would take for committed, and the caller, which still holds
+// the data, can simply write it again.
 bool CommitReplacement(const std::string& temp, const std::string& path, bool durable,
                        std::string* error);
 

@@ -143,7 +143,9 @@ void KSImpBuf::Save(const std::string& path, bool strip) {
     WriteAll(file, strip);
     file.Commit(true);
     // Only a file in place consumes the receipts: after a failure the driver
-    // can save them again.
+    // can save them again. A folder that cannot be flushed after the rename
+    // takes the new file away again rather than leave it: a file the host
+    // could import while the receipts stay here would count them twice.
     DropReceipts();
 }
 

@@ -27,10 +27,24 @@ constexpr int32_t kKillWaitMs = 5000;
 
 // Removes a file left by an earlier run; one that stays would end the coming
 // wait at once, or be read as this run's result.
+// Fails, naming the file and the system's reason, when the file cannot be
+// examined: that is no answer to whether it is there.
+bool JestPlik(const std::string& path) {
+    std::string reason;
+    platform::FileProbe probe = platform::ProbeFile(path, &reason);
+    if (probe == platform::FileProbe::kUnknown)
+        throw Exception(Format(
+            KSAction::TrFormat(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRNieSprawdzony",
+                               "Nie można sprawdzić pliku %s: %s")
+                .c_str(),
+            path.c_str(), reason.c_str()));
+    return probe == platform::FileProbe::kFile;
+}
+
 void UsunStary(const std::string& path) {
-    if (!platform::FileExists(path)) return;
+    if (!JestPlik(path)) return;
     platform::RemoveFile(path);
-    if (platform::FileExists(path))
+    if (JestPlik(path))
         throw Exception(Format(
             KSAction::TrFormat(TKSLibrary::CurrentLg(), kSection, "TarviscoSendPluRUsunExceptio",
                                "Nie można usunąć pliku %s z poprzedniego eksportu")
@@ -78,7 +92,7 @@ void TarviscoAction::SendPluRecs() {
                lpvPlain, 100);
         return;
     }
-    if (!platform::FileExists(FNameDRV()))
+    if (!JestPlik(FNameDRV()))
         throw Exception(
             Tr(lg, kSection, "SendPluRExceptioAnsiStri", "Brak programu SM_eth.exe w katalogu ") +
             katalogWymiany);
@@ -196,7 +210,7 @@ std::string TarviscoAction::ZakonczSterownik() {
 
 void TarviscoAction::WeryfikujBledy() {
     const TMLgExtTools* lg = TKSLibrary::CurrentLg();
-    if (!platform::FileExists(FNameERR()))
+    if (!JestPlik(FNameERR()))
         throw Exception(
             Tr(lg, kSection, "TarviscoWeryfikuExceptio", "Sterownik nie utworzył pliku z błędami"));
     const std::string format = TrFormat(lg, kSection, "TarviscoWeryfikuFormat",

@@ -39,7 +39,17 @@ void TLTools::ArchiveFile(const std::string& source, const std::string& archive,
                           const TMLgExtTools* lg, bool isExport, int exportKind, bool writeHeader,
                           const std::string& extraLine,
                           const std::function<void(std::string_view)>& eachLine) {
-    if (!platform::FileExists(source)) return;
+    // Only a goods file that is not there goes without its archive copy; one
+    // the system cannot examine must not be taken for it.
+    std::string reason;
+    switch (platform::ProbeFile(source, &reason)) {
+        case platform::FileProbe::kAbsent: return;
+        case platform::FileProbe::kUnknown:
+            throw EFileError(
+                Tr(lg, kSection, "sArchiveFileExceptioStat", "Nie można sprawdzić pliku ") +
+                source + ": " + reason);
+        case platform::FileProbe::kFile: break;
+    }
     // Both files stream through large chunks: a goods file of any size is
     // archived in the same little memory.
     LineReader in;

@@ -18,17 +18,6 @@ struct KnownFault {
 };
 
 inline constexpr KnownFault kKnownFaults[] = {
-    // The library: a file test that fails reads as "no such file".
-    {"sweep_export", "stat", "kasa.exp", "ARCH2.EXP missing",
-     "a goods file that cannot be examined is not archived"},
-    {"sweep_export", "stat", "SM_eth.exe", "does not name",
-     "an I/O error reported as a missing program"},
-    {"sweep_export", "stat", "digism.err", "does not name",
-     "an I/O error reported as a missing error file"},
-    // The library: the result is renamed into place before its folder is
-    // synced; a failed sync fails the export but leaves wynik.exp.
-    {"sweep_export", "open", ".", "wynik.exp left", "the result stays after a failed folder sync"},
-    {"sweep_export", "sync", ".", "wynik.exp left", "the result stays after a failed folder sync"},
     // The stand-in: its own files' I/O errors have no way to the host but its
     // exit code (sm_eth.ini unread: no paths) or a missing error file.
     {"SM_eth.exe", "open", "sm_eth.ini", "does not name", "only the exit code reaches the host"},

@@ -5,6 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "exportdata/test_files.h"
 #include "platform/registry.h"
@@ -17,6 +23,37 @@ std::vector<std::string> Names(const std::string& pattern) {
     for (const auto& e : platform::FindEntries(pattern)) names.push_back(e.name);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// A failed test is told from a missing file, and agrees with FileExists
+// wherever the system could look.
+TEST(PlatformFilesTest, ProbeTellsAbsentFromUnexaminable) {
+    TempDir d;
+    WriteAll(d / "f", "x");
+    const std::string sep(1, platform::PathSeparator());
+    const struct {
+        std::string path;
+        platform::FileProbe want;
+    } cases[] = {
+        {d / "f", platform::FileProbe::kFile},
+        {d / "none", platform::FileProbe::kAbsent},
+        {d.Dir(), platform::FileProbe::kAbsent},                  // a directory is no file
+        {d / "nodir" + sep + "f", platform::FileProbe::kAbsent},  // a missing folder
+        {d / "f" + sep + "f", platform::FileProbe::kAbsent},      // a file as a folder
+    };
+    for (const auto& c : cases) {
+        std::string reason = "untouched";
+        EXPECT_EQ(platform::ProbeFile(c.path, &reason), c.want) << c.path;
+        EXPECT_EQ(reason, "untouched") << c.path;
+        EXPECT_EQ(platform::FileExists(c.path), c.want == platform::FileProbe::kFile) << c.path;
+    }
+#ifndef _WIN32
+    // A loop of links cannot be followed: no answer, and the system's reason.
+    ASSERT_EQ(::symlink((d / "loop").c_str(), (d / "loop").c_str()), 0);
+    std::string reason;
+    EXPECT_EQ(platform::ProbeFile(d / "loop", &reason), platform::FileProbe::kUnknown);
+    EXPECT_EQ(reason, std::strerror(ELOOP));
+#endif
 }
 
 TEST(PlatformFilesTest, ExistsRemoveRenameAndCreate) {

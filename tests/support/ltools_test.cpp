@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <regex>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "exportdata/test_files.h"
 #include "fakes/test_library.h"
@@ -89,6 +95,24 @@ TEST(TLToolsArchiveTest, MissingSourceLeavesTheArchiveAlone) {
     TLTools::ArchiveFile(d / "none", d / "arch", nullptr, true, 0, true, "x");
     EXPECT_EQ(ReadAll(d / "arch"), "old");
 }
+
+#ifndef _WIN32
+// A source the system cannot examine is no missing one: the export must not
+// go on without its archive copy.
+TEST(TLToolsArchiveTest, UnexaminableSourceFailsNamingItAndTheReason) {
+    TempDir d;
+    ASSERT_EQ(::symlink((d / "loop").c_str(), (d / "loop").c_str()), 0);
+    WriteAll(d / "arch", "old");
+    try {
+        TLTools::ArchiveFile(d / "loop", d / "arch", nullptr, true, 0, true, "x");
+        ADD_FAILURE() << "no failure";
+    } catch (const EFileError& e) {
+        EXPECT_NE(e.Message().find(d / "loop"), std::string::npos) << e.Message();
+        EXPECT_NE(e.Message().find(std::strerror(ELOOP)), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(ReadAll(d / "arch"), "old");
+}
+#endif
 
 TEST(TLToolsArchiveTest, HeaderTextsComeFromTheTranslation) {
     TestLibrary t;

@@ -143,6 +143,15 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+FileProbe ProbeFile(const std::string& path, std::string* reason) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? FileProbe::kAbsent : FileProbe::kFile;
+    if (errno == ENOENT || errno == ENOTDIR) return FileProbe::kAbsent;
+    SetError(reason);
+    return FileProbe::kUnknown;
+}
+
 bool DirectoryExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -175,20 +184,31 @@ bool CommitReplacement(const std::string& temp, const std::string& path, bool du
     size_t slash = path.rfind('/');
     std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        SetError(error);
-        return false;
+    int rc = -1;
+    if (fd >= 0) {
+        do {
+            rc = ::fsync(fd);
+        } while (rc != 0 && errno == EINTR);
     }
-    int rc;
-    do {
-        rc = ::fsync(fd);
-    } while (rc != 0 && errno == EINTR);
     // Some file systems (network shares among them) cannot sync a folder
     // and say so: their own server keeps the entry.
-    bool ok = rc == 0 || errno == EINVAL || errno == ENOTSUP || errno == EROFS;
-    if (!ok) SetError(error);
-    ::close(fd);
-    return ok;
+    bool ok = rc == 0 || (fd >= 0 && (errno == EINVAL || errno == ENOTSUP || errno == EROFS));
+    int cause = errno;
+    if (fd >= 0) ::close(fd);
+    if (ok) return true;
+    // A name that may not survive is no commit: the file is withdrawn, so
+    // that no reader takes it for one that did, and the caller keeps what
+    // it wrote from.
+    std::string reason =
+        std::string("its folder could not be flushed to the disk (") + std::strerror(cause) + ")";
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        reason +=
+            std::string(", and the file could not be removed again (") + std::strerror(errno) + ")";
+    else
+        reason += ", so the file was removed again";
+    if (error) *error = reason;
+    errno = cause;
+    return false;
 }
 
 bool CreateDirectories(const std::string& path) {

@@ -117,6 +117,20 @@ bool FileExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+FileProbe ProbeFile(const std::string& path, std::string* reason) {
+    DWORD a = Attributes(path);
+    if (a != INVALID_FILE_ATTRIBUTES)
+        return (a & FILE_ATTRIBUTE_DIRECTORY) ? FileProbe::kAbsent : FileProbe::kFile;
+    switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_DIRECTORY: return FileProbe::kAbsent;
+        default: SetError(reason); return FileProbe::kUnknown;
+    }
+}
+
 bool DirectoryExists(const std::string& path) {
     DWORD a = Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -133,11 +147,22 @@ bool CommitReplacement(const std::string& temp, const std::string& path, bool du
                        std::string* error) {
     // No MOVEFILE_COPY_ALLOWED: a copy would not be one step.
     DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-    if (!::MoveFileExW(Widen(temp).c_str(), Widen(path).c_str(), flags)) {
-        SetError(error);
-        return false;
+    if (::MoveFileExW(Widen(temp).c_str(), Widen(path).c_str(), flags)) return true;
+    DWORD cause = ::GetLastError();
+    if (error) *error = win32::ErrorText(cause);
+    // A written-through move can fail once the file has moved (its flush
+    // failed): a name that may not survive is no commit, so the file is
+    // withdrawn, as on the other systems, and the caller keeps its data.
+    if (durable && Attributes(temp) == INVALID_FILE_ATTRIBUTES &&
+        ::GetLastError() == ERROR_FILE_NOT_FOUND && FileExists(path)) {
+        bool removed = ::DeleteFileW(Widen(path).c_str()) != 0;
+        if (error)
+            *error += removed ? ", so the file was removed again"
+                              : ", and the file could not be removed again (" +
+                                    win32::ErrorText(::GetLastError()) + ")";
     }
-    return true;
+    ::SetLastError(cause);
+    return false;
 }
 
 bool CreateDirectories(const std::string& path) {
