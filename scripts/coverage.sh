@@ -29,7 +29,10 @@ command -v gcovr >/dev/null || {
     echo "coverage: gcovr is missing: install it (apt-get install gcovr, or scripts/setup.sh)" >&2
     exit 1
 }
-bash "$ROOT/scripts/build.sh" coverage || {
+# Without ccache: a cached object comes with the coverage notes (.gcno) of the
+# tree that compiled it first, and with another checkout's sources gcov then
+# fails (or gcovr waits for ever on its failed worker).
+CCACHE_DISABLE=1 bash "$ROOT/scripts/build.sh" coverage || {
     echo "coverage: the coverage build failed (see above)" >&2
     exit 1
 }
@@ -43,7 +46,9 @@ cd "$ROOT" || exit 1
 rm -rf "$REPORT"
 mkdir -p "$REPORT"
 csv="$REPORT/files.csv"
-if ! gcovr --root "$ROOT" --object-directory "$DIR" -j "$JOBS" \
+# gcovr 5 may hang when one of its workers fails: a bound turns that into a
+# failure of this stage.
+if ! timeout --kill-after=30 1200 gcovr --root "$ROOT" --object-directory "$DIR" -j "$JOBS" \
     --filter 'src/' --filter 'tools/' \
     --exclude 'src/platform/win32/' --exclude '.*_win32\.cpp$' \
     --exclude-throw-branches --exclude-unreachable-branches \
