@@ -46,14 +46,16 @@ cd "$ROOT" || exit 1
 rm -rf "$REPORT"
 mkdir -p "$REPORT"
 csv="$REPORT/files.csv"
-# gcovr 5 may hang when one of its workers fails: a bound turns that into a
-# failure of this stage.
+# The counters are searched for in the coverage build only: searched from the
+# root, gcovr follows the wine prefix's z: link into the whole file system and
+# takes other trees' counters. gcovr 5 hangs when one of its workers fails; the
+# time bound turns such a hang into a failure of this stage.
 if ! timeout --kill-after=30 1200 gcovr --root "$ROOT" --object-directory "$DIR" -j "$JOBS" \
     --filter 'src/' --filter 'tools/' \
     --exclude 'src/platform/win32/' --exclude '.*_win32\.cpp$' \
     --exclude-throw-branches --exclude-unreachable-branches \
     --html-title "tarvisco coverage (Linux build)" \
-    --html-details "$REPORT/index.html" --csv "$csv" \
+    --html-details "$REPORT/index.html" --csv "$csv" "$DIR" \
     >"$REPORT/gcovr.log" 2>&1; then
     cat "$REPORT/gcovr.log"
     echo "coverage: gcovr failed (see above)" >&2
