@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host_os.h"
+#include "wide_win32.h"
 
 namespace krv::host {
 
@@ -117,17 +118,7 @@ int StopProgramsRunningFrom(const std::string& program_path) {
 
 bool MakeExecutable(const std::string&) { return true; }
 
-namespace {
-
-std::wstring WideFromUtf8(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
-
-}  // namespace
+using tools::WideFromUtf8;
 
 bool IsExecutableFile(const std::string& path) {
     DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());

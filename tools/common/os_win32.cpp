@@ -1,5 +1,6 @@
 // Winsock sockets and UTF-16 file names for the scale tools.
 #include "os.h"
+#include "wide_win32.h"
 
 #include <winsock2.h>
 
@@ -50,15 +51,15 @@ ConnectFailure Classify(int err) {
     }
 }
 
-std::wstring Wide(const std::string& utf8) {
+}  // namespace
+
+std::wstring WideFromUtf8(const std::string& utf8) {
     if (utf8.empty()) return std::wstring();
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
     return w;
 }
-
-}  // namespace
 
 Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
 
@@ -222,22 +223,23 @@ IoResult Receive(const Socket& socket, int timeout_ms, std::string* data) {
 }
 
 std::FILE* OpenFile(const std::string& utf8_path, const char* mode) {
-    return _wfopen(Wide(utf8_path).c_str(), Wide(mode).c_str());
+    return _wfopen(WideFromUtf8(utf8_path).c_str(), WideFromUtf8(mode).c_str());
 }
 
 bool FileExists(const std::string& utf8_path) {
-    DWORD attrs = GetFileAttributesW(Wide(utf8_path).c_str());
+    DWORD attrs = GetFileAttributesW(WideFromUtf8(utf8_path).c_str());
     return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool RemoveFile(const std::string& utf8_path) {
-    if (DeleteFileW(Wide(utf8_path).c_str())) return true;
+    if (DeleteFileW(WideFromUtf8(utf8_path).c_str())) return true;
     DWORD err = GetLastError();
     return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
 }
 
 bool RenameReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 std::string ProgramDir() {
