@@ -23,6 +23,7 @@
 
 #include "fakes/fake_host.h"
 #include "faults/fi_control.h"
+#include "faults/proc_scan.h"
 #include "support/cp1250.h"
 
 namespace {
@@ -35,37 +36,6 @@ krv_fi_control* MapControl() {
     void* p = mmap(nullptr, sizeof(krv_fi_control), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     close(fd);
     return p == MAP_FAILED ? nullptr : static_cast<krv_fi_control*>(p);
-}
-
-// A file under /proc, as far as it can be read: it goes when its process
-// ends (a stream would throw then).
-std::string ReadProc(const std::string& path) {
-    std::string text;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return text;
-    char buffer[4096];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<size_t>(n));
-    close(fd);
-    return text;
-}
-
-// Processes still running the folder's SM_eth.exe.
-int ProgramsRunning(const std::string& program) {
-    int found = 0;
-    DIR* proc = opendir("/proc");
-    if (!proc) return 0;
-    while (dirent* e = readdir(proc)) {
-        if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-        std::string base = std::string("/proc/") + e->d_name;
-        if (ReadProc(base + "/cmdline").find(program) == std::string::npos) continue;
-        std::string line = ReadProc(base + "/stat");
-        size_t close = line.rfind(')');
-        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z')
-            ++found;
-    }
-    closedir(proc);
-    return found;
 }
 
 // The files an export leaves that the sweep compares with a clean run.
@@ -134,7 +104,7 @@ int main(int argc, char** argv) {
         report << "run " << run << "\nresult " << result << "\nerrors " << errors << "\nstored "
                << host.CountCalls(KRV_CB_STORE_EXPORT_RESULT) << "\nwynik "
                << (access((dir + "/wynik.exp").c_str(), F_OK) == 0) << "\nalive "
-               << ProgramsRunning(dir + "/SM_eth.exe") << "\n";
+               << krv::test::ProgramsRunning(dir + "/SM_eth.exe") << "\n";
         for (std::string text : host.MessagesUtf8()) {
             std::replace(text.begin(), text.end(), '\n', ' ');
             std::replace(text.begin(), text.end(), '\r', ' ');

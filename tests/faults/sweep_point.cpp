@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "faults/proc_scan.h"
 #include "files.h"
 
 namespace krv::test {
@@ -203,21 +204,7 @@ std::vector<Call> Point::Calls() const {
 }
 
 int Point::ProgramsRunning() const {
-    const std::string program = (exchange_ / "SM_eth.exe").string();
-    int found = 0;
-    DIR* proc = opendir("/proc");
-    if (!proc) return 0;
-    while (dirent* e = readdir(proc)) {
-        if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-        std::string base = std::string("/proc/") + e->d_name;
-        if (Read(base + "/cmdline").find(program) == std::string::npos) continue;
-        std::string stat = Read(base + "/stat");
-        size_t close = stat.rfind(')');
-        if (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z')
-            ++found;
-    }
-    closedir(proc);
-    return found;
+    return test::ProgramsRunning((exchange_ / "SM_eth.exe").string());
 }
 
 }  // namespace krv::test
